@@ -1,8 +1,12 @@
 #pragma once
 // JPEG through libjpeg. A stream that libjpeg rejects raises kv::Error "JPEG error #%d"
-// with libjpeg's message number.
+// with libjpeg's message number; libjpeg's warnings (a truncated stream, for example,
+// decodes with its missing part filled in) are not errors.
 #include <cstdint>
 #include <span>
+
+#include "common/Files.h"
+#include "graphics/Bitmap.h"
 
 namespace kv {
 
@@ -16,5 +20,17 @@ struct JpegInfo {
 
 // Parses the header (size and colour format) without decoding the image.
 JpegInfo ReadJpegHeader(std::span<const uint8_t> data);
+
+// Largest width or height that DecodeJpeg accepts; a larger picture raises libjpeg's
+// "image too big" error number.
+inline constexpr int kMaxJpegSide = 32768;
+
+// Decodes grey, YCbCr, RGB, CMYK and YCCK streams (CMYK written with an Adobe marker is
+// taken as inverted, as such writers store it) to BGRA with the fourth byte 255.
+Bitmap DecodeJpeg(std::span<const uint8_t> data);
+
+// Baseline YCbCr JPEG, 4:2:0 chroma, optimised Huffman tables. quality is 1..100
+// (values outside are clamped). The fourth byte of the pixels is ignored.
+Bytes EncodeJpeg(const Bitmap& bitmap, int quality = 90);
 
 }  // namespace kv

@@ -1,0 +1,66 @@
+#pragma once
+// A 32-bit memory bitmap: rows of B, G, R, A bytes, stored top-down in one contiguous
+// buffer (row y starts at y * 4 * Width()). The fourth byte is carried along by every
+// operation and never interpreted.
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kv {
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    // A zero-filled bitmap. Throws kv::Error for negative sizes or when the buffer
+    // cannot be allocated.
+    Bitmap(int width, int height);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+
+    // Resizes to width x height; the pixels are reset to zero.
+    void SetSize(int width, int height);
+
+    // Row y from the top: 4 * Width() bytes.
+    uint8_t* ScanLine(int y) {
+        assert(y >= 0 && y < height_);
+        return pixels_.data() + static_cast<size_t>(y) * Stride();
+    }
+    const uint8_t* ScanLine(int y) const {
+        assert(y >= 0 && y < height_);
+        return pixels_.data() + static_cast<size_t>(y) * Stride();
+    }
+
+    // One pixel as 0xAARRGGBB (the four bytes read as a little-endian value).
+    uint32_t Pixel(int x, int y) const {
+        assert(x >= 0 && x < width_);
+        const uint8_t* p = ScanLine(y) + static_cast<size_t>(x) * 4;
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+    }
+    void SetPixel(int x, int y, uint32_t bgra) {
+        assert(x >= 0 && x < width_);
+        uint8_t* p = ScanLine(y) + static_cast<size_t>(x) * 4;
+        p[0] = static_cast<uint8_t>(bgra);
+        p[1] = static_cast<uint8_t>(bgra >> 8);
+        p[2] = static_cast<uint8_t>(bgra >> 16);
+        p[3] = static_cast<uint8_t>(bgra >> 24);
+    }
+
+    // Bytes per row, and the whole buffer (Height() rows, top-down).
+    size_t Stride() const { return static_cast<size_t>(width_) * 4; }
+    uint8_t* Bits() { return pixels_.data(); }
+    const uint8_t* Bits() const { return pixels_.data(); }
+    size_t SizeBytes() const { return pixels_.size(); }
+
+    bool operator==(const Bitmap& other) const = default;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint8_t> pixels_;
+};
+
+}  // namespace kv
