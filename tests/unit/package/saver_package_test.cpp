@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <set>
@@ -234,8 +235,8 @@ TEST_F(SaverPackage, NothingAfterTheEndRecordIsRead) {
 
 TEST_F(SaverPackage, LongSettingsRecordIsReadAsItsFirst33Bytes) {
     auto e = FullSettings().Encode();
-    Bytes body(e.begin(), e.end());
-    body.insert(body.end(), 7, 0xEE);
+    Bytes body(40, 0xEE);  // the record and 7 more bytes
+    std::copy(e.begin(), e.end(), body.begin());
     PackageBuilder().Raw(0, 40, body).Media(RecordTag::Music, 0, ".mp3", kMusic0).End().Write(program);
     EXPECT_TRUE(Walk());
     EXPECT_EQ(window.state.Settings, FullSettings());

@@ -1,0 +1,161 @@
+// The package walk against a plain copy of the same bytes.
+//
+// One package of 100 pictures of 2 MB each (a tiny JPEG followed by filler) is built
+// once. PlainCopy reads each record's data from the file and writes it to a file of its
+// own; ShowWalk runs the show window's walk, which writes the same bytes to the same
+// folder after checking every JPEG header. ShowWalk's "x_copy" counter is its mean time
+// divided by PlainCopy's.
+#include <benchmark/benchmark.h>
+#include <jpeglib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/Error.h"
+#include "common/Files.h"
+#include "package/PackageWriter.h"
+#include "package/SaverPackage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPictures = 100;
+constexpr size_t kPictureSize = size_t{2} << 20;
+
+kv::Bytes TinyJpeg() {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = 16;
+    c.image_height = 16;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_start_compress(&c, TRUE);
+    unsigned char row[16] = {};
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    kv::Bytes bytes(out, out + size);
+    jpeg_destroy_compress(&c);
+    std::free(out);
+    return bytes;
+}
+
+// The package file and the output folder, made once and removed at exit.
+struct Workload {
+    fs::path root, package, out;
+    uint64_t dataBytes = 0;
+    std::vector<kv::RecordInfo> records;
+
+    Workload() {
+        root = fs::temp_directory_path() / ("kv-package-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        package = root / "show.scr";
+        out = root / "out";
+        fs::create_directories(out);
+        kv::Bytes picture = TinyJpeg();
+        picture.resize(kPictureSize, 0x5A);
+        kv::ShowSettings settings;
+        settings.PictureCount = kPictures;
+        kv::AtomicFileWriter file(package);
+        file.Write(kv::Bytes(64 * 1024, 0x90));  // the program in front of the package
+        kv::PackageWriter writer(file);
+        writer.AddSettings(settings);
+        writer.AddEffectFlags(kv::DefaultEffectFlags());
+        for (int i = 0; i < kPictures; ++i) {
+            picture[picture.size() - 1] = static_cast<uint8_t>(i);
+            writer.AddMedia(kv::RecordTag::Picture, static_cast<uint8_t>(i), ".jpg", picture);
+        }
+        writer.Finish();
+        file.Commit();
+        records = *kv::ListRecords(package);
+        for (const auto& r : records)
+            if (r.Media) dataBytes += static_cast<uint64_t>(r.Length) - kv::MediaHeader::kSize;
+    }
+    ~Workload() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+};
+
+Workload& Work() {
+    static Workload w;
+    return w;
+}
+
+double copySeconds = 0;  // PlainCopy's mean, for ShowWalk's ratio
+
+void CopyRecords(const Workload& w, std::vector<uint8_t>& buffer) {
+    std::FILE* in = kv::OpenFile(w.package, "rb");
+    if (!in) throw kv::Error("cannot open the package");
+    for (const auto& r : w.records) {
+        if (!r.Media) continue;
+        uint64_t offset = r.Offset + 5 + kv::MediaHeader::kSize;
+        size_t left = static_cast<size_t>(r.Length) - kv::MediaHeader::kSize;
+        std::fseek(in, static_cast<long>(offset), SEEK_SET);
+        std::FILE* out = kv::OpenFile(w.out / ("copy" + std::to_string(r.Media->Index) + ".bin"), "wb");
+        if (!out) throw kv::Error("cannot create a copy");
+        std::setvbuf(out, nullptr, _IONBF, 0);
+        while (left > 0) {
+            size_t piece = std::min(left, buffer.size());
+            if (std::fread(buffer.data(), 1, piece, in) != piece || std::fwrite(buffer.data(), 1, piece, out) != piece)
+                throw kv::Error("copy failed");
+            left -= piece;
+        }
+        std::fclose(out);
+    }
+    std::fclose(in);
+}
+
+void PlainCopy(benchmark::State& state) {
+    Workload& w = Work();
+    std::vector<uint8_t> buffer(size_t{4} << 20);
+    CopyRecords(w, buffer);  // warm the cache and create the files once, like the walk's files
+    double total = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        CopyRecords(w, buffer);
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    copySeconds = total / static_cast<double>(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(w.dataBytes) * state.iterations());
+}
+
+void ShowWalk(benchmark::State& state) {
+    Workload& w = Work();
+    auto walk = [&] {
+        kv::PackageState result;
+        if (!kv::ReadSaverPackage(w.package, w.out, kv::kShowWindowPolicy, {}, result)) throw kv::Error("no package");
+    };
+    walk();  // the same warm-up as the copy
+    double total = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        walk();
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(w.dataBytes) * state.iterations());
+    if (copySeconds > 0) state.counters["x_copy"] = total / static_cast<double>(state.iterations()) / copySeconds;
+}
+
+BENCHMARK(PlainCopy)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowWalk)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
