@@ -2,12 +2,34 @@
 // A 32-bit memory bitmap: rows of B, G, R, A bytes, stored top-down in one contiguous
 // buffer (row y starts at y * 4 * Width()). The fourth byte is carried along by every
 // operation and never interpreted.
+#include <atomic>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace kv {
+
+class Bitmap;
+class Canvas;
+
+namespace detail {
+// Holds the canvas of one Bitmap object (graphics/Canvas.h). The canvas is made on first
+// use and belongs to that object alone: a copied or moved Bitmap gets a canvas of its own
+// (unlocked, no clip region), and assignment keeps the target's canvas.
+class CanvasSlot {
+public:
+    CanvasSlot() = default;
+    CanvasSlot(const CanvasSlot&) noexcept {}
+    CanvasSlot& operator=(const CanvasSlot&) noexcept { return *this; }
+    ~CanvasSlot();
+    Canvas& Get(Bitmap& owner);
+    friend bool operator==(const CanvasSlot&, const CanvasSlot&) { return true; }
+
+private:
+    std::atomic<Canvas*> canvas_{nullptr};
+};
+}  // namespace detail
 
 class Bitmap {
 public:
@@ -57,10 +79,14 @@ public:
 
     bool operator==(const Bitmap& other) const = default;
 
+    // The bitmap's canvas: its drawing operations, lock and clip region (graphics/Canvas.h).
+    kv::Canvas& Canvas() { return canvas_.Get(*this); }
+
 private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> pixels_;
+    detail::CanvasSlot canvas_;
 };
 
 }  // namespace kv
