@@ -160,8 +160,11 @@ void Canvas::Blit(int64_t xd, int64_t yd, int64_t wd, int64_t hd, const Bitmap& 
     int64_t x0 = 0, y0 = 0;
     if (!MapAxis(xd, wd, xs, ws, dst.Width(), src.Width(), x0, cols)) return;
     if (!MapAxis(yd, hd, ys, hs, dst.Height(), src.Height(), y0, rows)) return;
-    bool straight = true;  // consecutive source columns, copied with memcpy
+    // Consecutive source columns are copied with memcpy, consecutive columns in reverse
+    // order (a mirror at the same size) with a reversed loop; anything else through the map.
+    bool straight = true, reversed = cols.size() > 1;
     for (size_t k = 1; k < cols.size() && straight; ++k) straight = cols[k] == cols[k - 1] + 1;
+    for (size_t k = 1; k < cols.size() && reversed; ++k) reversed = cols[k] == cols[k - 1] - 1;
 
     // A copy within one bitmap reads from a copy of the source rows it needs.
     const uint8_t* srcBits = src.Bits();
@@ -203,6 +206,11 @@ void Canvas::Blit(int64_t xd, int64_t yd, int64_t wd, int64_t hd, const Bitmap& 
                         std::memcpy(row + static_cast<size_t>(s.Left) * 4,
                                     in + static_cast<size_t>(map[0]) * 4,
                                     static_cast<size_t>(s.Right - s.Left) * 4);
+                    } else if (reversed) {
+                        uint8_t* out = row + static_cast<size_t>(s.Left) * 4;
+                        const uint8_t* from = in + static_cast<size_t>(map[0]) * 4;
+                        for (int32_t n = 0; n < s.Right - s.Left; ++n)
+                            std::memcpy(out + static_cast<size_t>(n) * 4, from - static_cast<ptrdiff_t>(n) * 4, 4);
                     } else {
                         uint8_t* out = row + static_cast<size_t>(s.Left) * 4;
                         for (int32_t n = 0; n < s.Right - s.Left; ++n)

@@ -151,7 +151,7 @@ TEST(RasterCanvas, ClipRegionLimitsEveryOperation) {
 TEST(RasterCanvas, StretchBltMatchesTheDefinitionOnRandomCases) {
     std::mt19937 rng(2024);
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         const Bitmap src = Numbered(in(1, 9), in(1, 7));
         Bitmap dst(in(1, 13), in(1, 11)), expected;
         std::optional<Region> clip;

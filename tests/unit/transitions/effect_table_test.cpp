@@ -6,7 +6,6 @@
 #include <string>
 
 #include "common/Error.h"
-#include "graphics/Canvas.h"
 #include "transitions/EffectFamilies.h"
 #include "transitions/TransitionEffects.h"
 
@@ -91,29 +90,4 @@ TEST(EffectTable, FamilyListsFillTheTable) {
             EXPECT_EQ(EffectTable[style - 1].Proc, it->second) << "style " << style;
         }
     }
-}
-
-// The calling contract for every built style, on ordinary and degenerate pictures
-// (S = 0 below a longer side of 45 / Step): each frame ends, stays inside Screen (the
-// sanitizers watch), leaves Image alone and no clip region selected.
-TEST(EffectTable, BuiltStylesKeepTheContract) {
-    int built = 0;
-    for (int style = 1; style <= 150; ++style) {
-        if (!kv::StyleAvailable(style)) continue;
-        ++built;
-        for (auto [w, h] : {std::pair{64, 48}, std::pair{30, 40}, std::pair{7, 3}, std::pair{1, 1}}) {
-            kv::Bitmap image(w, h);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) image.SetPixel(x, y, 0xFF000000u | static_cast<uint32_t>(x * 31 + y));
-            const kv::Bitmap original = image;
-            for (uint16_t step : {uint16_t{1}, uint16_t{4}, uint16_t{100}})
-                for (uint8_t progress : {uint8_t{1}, uint8_t{37}, uint8_t{50}, uint8_t{99}}) {
-                    kv::Bitmap screen(w, h);
-                    kv::RunStyle(style, screen, image, step, progress);
-                    ASSERT_EQ(screen.Canvas().ClipRegion(), nullptr) << "style " << style;
-                    ASSERT_EQ(image, original) << "style " << style;
-                }
-        }
-    }
-    if (built == 0) GTEST_SKIP() << "no style family is built yet";
 }
