@@ -71,14 +71,26 @@ void BlendBitmap(Bitmap& Dest, const Bitmap& Source, int32_t Percent) {
     const uint32_t q = 100 - p;
     const int w = std::min(Dest.Width(), Source.Width());
     const int h = std::min(Dest.Height(), Source.Height());
+    // Byte by byte in 16-bit integers, 16 bytes (4 pixels) at a time so that the compiler
+    // vectorises it. The fourth byte of each pixel is blended with the weights 100 and 0,
+    // which gives it back unchanged. t div 100 = ((t * 41944) >> 16) >> 6 for t <= 25599.
+    uint16_t keep[16], take[16];
+    for (int k = 0; k < 16; ++k) {
+        keep[k] = static_cast<uint16_t>(k % 4 == 3 ? 100 : q);
+        take[k] = static_cast<uint16_t>(k % 4 == 3 ? 0 : p);
+    }
+    auto blend = [](uint8_t d, uint8_t s, uint16_t kd, uint16_t ks) {
+        const uint16_t t = static_cast<uint16_t>(d * kd + s * ks);
+        return static_cast<uint8_t>(static_cast<uint16_t>((uint32_t{t} * 41944u) >> 16) >> 6);
+    };
+    const size_t bytes = static_cast<size_t>(std::max(w, 0)) * 4;
     for (int y = 0; y < h; ++y) {
         uint8_t* d = Dest.Bits() + static_cast<size_t>(y) * Dest.Stride();
         const uint8_t* s = Source.Bits() + static_cast<size_t>(y) * Source.Stride();
-        for (int x = 0; x < w; ++x, d += 4, s += 4) {
-            d[0] = static_cast<uint8_t>((d[0] * q + s[0] * p) / 100);
-            d[1] = static_cast<uint8_t>((d[1] * q + s[1] * p) / 100);
-            d[2] = static_cast<uint8_t>((d[2] * q + s[2] * p) / 100);
-        }
+        size_t i = 0;
+        for (; i + 16 <= bytes; i += 16)
+            for (int k = 0; k < 16; ++k) d[i + k] = blend(d[i + k], s[i + k], keep[k], take[k]);
+        for (int k = 0; i < bytes; ++i, ++k) d[i] = blend(d[i], s[i], keep[k], take[k]);
     }
 }
 

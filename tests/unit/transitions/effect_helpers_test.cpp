@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -115,8 +116,28 @@ TEST(EffectHelpers, BlendBitmapMixesColourBytesAndKeepsTheFourth) {
         Bitmap dest = Filled(3, 2, 0x7F000000u | c.dest * 0x010101u);
         Bitmap source = Filled(3, 2, 0xFF000000u | c.source * 0x010101u);
         kv::BlendBitmap(dest, source, c.percent);
-        EXPECT_EQ(dest.Pixel(2, 1), 0x7F000000u | c.expected * 0x010101u)
-            << int(c.dest) << " under " << int(c.source) << " at " << c.percent << "%";
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(dest.Pixel(x, y), 0x7F000000u | c.expected * 0x010101u)
+                    << int(c.dest) << " under " << int(c.source) << " at " << c.percent << "%";
+    }
+    // Every pair of byte values (dest x against source x + 3y + b in colour byte b),
+    // against (d * (100 - P) + s * P) div 100.
+    for (int percent : {1, 37, 50, 99}) {
+        Bitmap dest(256, 86), source(256, 86);
+        for (int y = 0; y < 86; ++y)
+            for (int x = 0; x < 256; ++x) {
+                std::memset(dest.ScanLine(y) + x * 4, x, 4);
+                for (int b = 0; b < 4; ++b) source.ScanLine(y)[x * 4 + b] = static_cast<uint8_t>(x + 3 * y + b);
+            }
+        Bitmap expected = dest;
+        for (int y = 0; y < 86; ++y)
+            for (int i = 0; i < 256 * 4; ++i)
+                if (i % 4 != 3)
+                    expected.ScanLine(y)[i] = static_cast<uint8_t>(
+                        (dest.ScanLine(y)[i] * (100 - percent) + source.ScanLine(y)[i] * percent) / 100);
+        kv::BlendBitmap(dest, source, percent);
+        ASSERT_EQ(dest, expected) << percent << "%";
     }
     // Only the part both bitmaps cover is touched.
     Bitmap dest = Filled(2, 1, 0), source = Filled(4, 3, 0x00C8C8C8);
