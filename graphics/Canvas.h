@@ -22,9 +22,9 @@
 //     unchanged.
 //   - A zero extent draws nothing. Coordinates are meant to stay within +-2^30 (GDI's own
 //     range is smaller); a call with an origin or an end beyond that draws nothing.
-// Example (a left-right mirror of the 10 columns 10..19 widened by one column on each
-// side): StretchBlt(21, 0, -12, 5, src, 0, 0, 10, 5) covers columns 10..21; column 21
-// shows source column 0 and column 10 shows source column 9.
+// Example: StretchBlt(21, 0, -12, 5, src, 0, 0, 10, 5) covers columns 10..21; column 21
+// shows source column 0 and column 10 shows source column 9 (and StretchBlt(19, 0, -10,
+// 5, ...) would mirror exactly onto the columns 10..19).
 #include <cstdint>
 #include <mutex>
 #include <optional>

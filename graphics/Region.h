@@ -121,7 +121,8 @@ public:
         BandIterator end() const { return BandIterator(region, region->BandCount()); }
     };
     BandRange Bands() const { return BandRange{this}; }
-    // Index of the first band whose Bottom is below y (BandCount() when there is none).
+    // Index of the first band with Bottom > y: the band holding row y, or else the first
+    // band under it (BandCount() when there is none).
     size_t FirstBandBelow(int32_t y) const;
 
     // The number of rectangles (spans over all bands) the region is made of.

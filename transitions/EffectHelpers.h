@@ -5,6 +5,11 @@
 // Arithmetic: integer division truncates toward zero (C++ /), MulDiv and Round are those
 // of graphics/RasterMath.h, Random is the shared generator of graphics/Random.h, angles
 // are in radians and real arithmetic is done in long double.
+//
+// Regions are rebuilt for every frame. To union many pieces (a lattice of squares or
+// triangles, a row of slats), add them to a RegionBuilder and Build() once: that is one
+// sweep, where |= piece by piece merges each piece into an ever larger result. |= stays
+// cheap when the pieces come from top to bottom without overlapping.
 #include <cstdint>
 #include <span>
 
@@ -48,10 +53,11 @@ ProgressExtents ProgressGeometry(const Rect& R, uint16_t Step, uint8_t Progress)
 
 // Copies rectangle S of bitmap (first cut to the bitmap) into D on the canvas, mirrored
 // left-right and/or top-bottom. Mirroring replaces D.left, D.right by D.right + 1,
-// D.left - 1 (and likewise top and bottom) before the stretching copy, so the mirrored
-// copy covers D.left .. D.right + 1: one column (row) more on each side than D's
-// right edge, e.g. D (10, 0, 20, 5) mirrored left-right becomes origin 21, width -12,
-// covering columns 10..21 (graphics/Canvas.h has the negative-extent rule).
+// D.left - 1 (and likewise top and bottom) before the stretching copy. With the
+// negative-extent rule of graphics/Canvas.h the mirrored copy then covers the columns
+// D.left .. D.right + 1, two more than D itself, both beyond its right edge: D (10, 0,
+// 20, 5) mirrored left-right becomes origin 21, width -12, and covers columns 10..21
+// with S stretched to 12 columns. Rows likewise for top-bottom.
 void MirrorCopy(Canvas& canvas, Rect D, const Bitmap& bitmap, Rect S, bool mirrorLeftRight,
                 bool mirrorTopBottom);
 

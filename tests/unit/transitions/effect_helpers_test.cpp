@@ -75,7 +75,7 @@ TEST(EffectHelpers, ProgressGeometryFollowsTheLongerSide) {
     }
 }
 
-TEST(EffectHelpers, MirrorCopyWidensTheDestinationByOneOnEachSide) {
+TEST(EffectHelpers, MirrorCopyCoversTwoColumnsBeyondTheRightEdge) {
     const Bitmap image = Numbered(10, 5);
     Bitmap screen(30, 5);
     kv::MirrorCopy(screen.Canvas(), Rect{10, 0, 20, 5}, image, Rect{-5, 0, 10, 5}, true, false);
