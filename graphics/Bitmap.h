@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -37,6 +38,23 @@ public:
     // A zero-filled bitmap. Throws kv::Error for negative sizes or when the buffer
     // cannot be allocated.
     Bitmap(int width, int height);
+    Bitmap(const Bitmap&) = default;
+    Bitmap& operator=(const Bitmap&) = default;
+    // A moved-from bitmap is left empty (0 x 0), never with a size its buffer lacks.
+    Bitmap(Bitmap&& other) noexcept
+        : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
+          pixels_(std::move(other.pixels_)) {
+        other.pixels_.clear();
+    }
+    Bitmap& operator=(Bitmap&& other) noexcept {
+        if (this != &other) {
+            width_ = std::exchange(other.width_, 0);
+            height_ = std::exchange(other.height_, 0);
+            pixels_ = std::move(other.pixels_);
+            other.pixels_.clear();
+        }
+        return *this;
+    }
 
     int Width() const { return width_; }
     int Height() const { return height_; }

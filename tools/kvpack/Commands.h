@@ -10,6 +10,8 @@ namespace kvpack {
 int BuildCommand(const std::vector<std::string>& args);
 int InspectCommand(const std::vector<std::string>& args);
 int ExtractCommand(const std::vector<std::string>& args);
+int StylesCommand(const std::vector<std::string>& args);
+int RenderCommand(const std::vector<std::string>& args);
 
 // The folder that holds the running kvpack program.
 std::filesystem::path ProgramFolder();

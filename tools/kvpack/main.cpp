@@ -23,6 +23,8 @@ const std::vector<Command>& Commands() {
         {"build", "pictures, music and Flash movies -> a screensaver file", kvpack::BuildCommand},
         {"inspect", "what a screensaver file holds", kvpack::InspectCommand},
         {"extract", "write a screensaver file's media files into a folder", kvpack::ExtractCommand},
+        {"styles", "the 150 transition styles", kvpack::StylesCommand},
+        {"render", "one frame of a transition style as a picture", kvpack::RenderCommand},
     };
     return commands;
 }

@@ -22,3 +22,16 @@ TEST(Bitmap, PixelValuesMapToBgraBytesInContiguousRows) {
     EXPECT_TRUE(kv::Bitmap().Empty());
     EXPECT_THROW(kv::Bitmap(-1, 4), kv::Error);
 }
+
+TEST(Bitmap, MovedFromBitmapIsEmpty) {
+    kv::Bitmap a(3, 2);
+    a.SetPixel(2, 1, 0xFF112233);
+    kv::Bitmap b(std::move(a));
+    EXPECT_EQ(b.Pixel(2, 1), 0xFF112233u);
+    EXPECT_TRUE(a.Empty());  // NOLINT(bugprone-use-after-move): the moved-from state is what is tested
+    EXPECT_EQ(a.Width(), 0);
+    kv::Bitmap c(1, 1);
+    c = std::move(b);
+    EXPECT_EQ(c.Width(), 3);
+    EXPECT_EQ(b.Height(), 0);  // NOLINT(bugprone-use-after-move)
+}
