@@ -36,6 +36,7 @@ using FamilyProcs = std::span<const StyleProc>;
 // The families, one line each, X(name of the family's FamilyProcs) \ .
 #define KV_EFFECT_FAMILIES(X) \
     X(kBarsAndShreds) \
+    X(kPushesAndBlinds) \
     /* end of the family list */
 
 #define KV_DECLARE_EFFECT_FAMILY(name) extern const FamilyProcs name;
