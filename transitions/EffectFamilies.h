@@ -37,6 +37,8 @@ using FamilyProcs = std::span<const StyleProc>;
 #define KV_EFFECT_FAMILIES(X) \
     X(kBarsAndShreds) \
     X(kPushesAndBlinds) \
+    X(kCurvedReveals) \
+    X(kCrissCross) \
     /* end of the family list */
 
 #define KV_DECLARE_EFFECT_FAMILY(name) extern const FamilyProcs name;
