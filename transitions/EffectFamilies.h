@@ -39,6 +39,7 @@ using FamilyProcs = std::span<const StyleProc>;
     X(kPushesAndBlinds) \
     X(kCurvedReveals) \
     X(kCrissCross) \
+    X(kRectangleWipes) \
     /* end of the family list */
 
 #define KV_DECLARE_EFFECT_FAMILY(name) extern const FamilyProcs name;
