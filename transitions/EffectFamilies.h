@@ -40,6 +40,8 @@ using FamilyProcs = std::span<const StyleProc>;
     X(kCurvedReveals) \
     X(kCrissCross) \
     X(kRectangleWipes) \
+    X(kFadeAndPivots) \
+    X(kSpeckles) \
     /* end of the family list */
 
 #define KV_DECLARE_EFFECT_FAMILY(name) extern const FamilyProcs name;

@@ -6,6 +6,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 namespace {
@@ -66,33 +70,121 @@ void MirrorCopy(Canvas& canvas, Rect D, const Bitmap& bitmap, Rect S, bool mirro
     canvas.CopyRect(D, bitmap, S);
 }
 
+void BlendPixelsPlain(uint8_t* dest, const uint8_t* source, size_t pixels, uint32_t percent) {
+    const uint32_t keep = 100 - percent;
+    for (size_t i = 0; i < pixels; ++i, dest += 4, source += 4)
+        for (int b = 0; b < 3; ++b)
+            dest[b] = static_cast<uint8_t>((dest[b] * keep + source[b] * percent) / 100);
+}
+
+#if defined(__SSE2__)
+void BlendPixels(uint8_t* dest, const uint8_t* source, size_t pixels, uint32_t percent) {
+    // Sixteen bytes (four pixels) at a time in 16-bit lanes: t = d * keep + s * take stays
+    // below 25600, and t div 100 = ((t * 41944) >> 16) >> 6 for every t <= 25599. The
+    // fourth byte of each pixel is blended with the weights 100 and 0, which gives it back.
+    const auto q = static_cast<short>(100 - percent), p = static_cast<short>(percent);
+    const __m128i keep = _mm_set_epi16(100, q, q, q, 100, q, q, q);
+    const __m128i take = _mm_set_epi16(0, p, p, p, 0, p, p, p);
+    const __m128i reciprocal = _mm_set1_epi16(static_cast<short>(41944));
+    const __m128i zero = _mm_setzero_si128();
+    const size_t bytes = pixels * 4;
+    size_t i = 0;
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dest + i));
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), keep),
+                                   _mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), take));
+        __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), keep),
+                                   _mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), take));
+        lo = _mm_srli_epi16(_mm_mulhi_epu16(lo, reciprocal), 6);
+        hi = _mm_srli_epi16(_mm_mulhi_epu16(hi, reciprocal), 6);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), _mm_packus_epi16(lo, hi));
+    }
+    BlendPixelsPlain(dest + i, source + i, (bytes - i) / 4, percent);
+}
+#else
+void BlendPixels(uint8_t* dest, const uint8_t* source, size_t pixels, uint32_t percent) {
+    BlendPixelsPlain(dest, source, pixels, percent);
+}
+#endif
+
 void BlendBitmap(Bitmap& Dest, const Bitmap& Source, int32_t Percent) {
     const uint32_t p = static_cast<uint32_t>(std::clamp(Percent, 0, 100));
-    const uint32_t q = 100 - p;
     const int w = std::min(Dest.Width(), Source.Width());
     const int h = std::min(Dest.Height(), Source.Height());
-    // Byte by byte in 16-bit integers, 16 bytes (4 pixels) at a time so that the compiler
-    // vectorises it. The fourth byte of each pixel is blended with the weights 100 and 0,
-    // which gives it back unchanged. t div 100 = ((t * 41944) >> 16) >> 6 for t <= 25599.
-    uint16_t keep[16], take[16];
-    for (int k = 0; k < 16; ++k) {
-        keep[k] = static_cast<uint16_t>(k % 4 == 3 ? 100 : q);
-        take[k] = static_cast<uint16_t>(k % 4 == 3 ? 0 : p);
+    if (w <= 0 || h <= 0) return;
+    if (Dest.Width() == w && Source.Width() == w) {
+        // Rows of equal width follow each other without a gap: one run.
+        BlendPixels(Dest.Bits(), Source.Bits(), static_cast<size_t>(w) * static_cast<size_t>(h), p);
+        return;
     }
-    auto blend = [](uint8_t d, uint8_t s, uint16_t kd, uint16_t ks) {
-        const uint16_t t = static_cast<uint16_t>(d * kd + s * ks);
-        return static_cast<uint8_t>(static_cast<uint16_t>((uint32_t{t} * 41944u) >> 16) >> 6);
-    };
-    const size_t bytes = static_cast<size_t>(std::max(w, 0)) * 4;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* d = Dest.Bits() + static_cast<size_t>(y) * Dest.Stride();
-        const uint8_t* s = Source.Bits() + static_cast<size_t>(y) * Source.Stride();
-        size_t i = 0;
-        for (; i + 16 <= bytes; i += 16)
-            for (int k = 0; k < 16; ++k) d[i + k] = blend(d[i + k], s[i + k], keep[k], take[k]);
-        for (int k = 0; i < bytes; ++i, ++k) d[i] = blend(d[i], s[i], keep[k], take[k]);
+    for (int y = 0; y < h; ++y)
+        BlendPixels(Dest.ScanLine(y), Source.ScanLine(y), static_cast<size_t>(w), p);
+}
+
+namespace {
+
+// Narrows [first, last] to the x for which lo <= t0 + d * x <= hi.
+void ClipLinear(int64_t t0, int64_t d, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
+    if (d > 0) {
+        first = std::max(first, CeilDiv(lo - t0, d));
+        last = std::min(last, FloorDiv(hi - t0, d));
+    } else if (d < 0) {
+        first = std::max(first, CeilDiv(t0 - hi, -d));
+        last = std::min(last, FloorDiv(t0 - lo, -d));
+    } else if (t0 < lo || t0 > hi) {
+        last = first - 1;
     }
 }
+
+bool FitsInt32(int64_t v) {
+    return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// One run of RotateBitmap: destination pixel k of the run takes source pixel number
+// base + (tx_k >> 16) - (ty_k >> 16) * W, where tx_k = tx + k * C and ty_k = ty + k * S
+// stay within 32 bits and every source pixel lies inside the picture. The pixel number
+// is computed modulo 2^32, which gives it exactly as it is below 2^31.
+void RotateRun(uint8_t* out, const uint8_t* src, size_t n, uint32_t tx, uint32_t ty, uint32_t C,
+               uint32_t S, uint32_t base, int32_t W) {
+    // hi(t): t as a signed 32-bit value, shifted arithmetically.
+    auto hi = [](uint32_t t) { return static_cast<uint32_t>(static_cast<int32_t>(t) >> 16); };
+    size_t k = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time: the two 16-bit offsets of a pixel packed into one 32-bit
+    // lane, (tx >> 16) in the low half and (ty >> 16) in the high half, times (1, -W) in
+    // one multiply-add (W <= 32768, so -W fits in 16 bits).
+    if (n >= 4) {
+        auto lanes = [](uint32_t t, uint32_t d) {
+            return _mm_setr_epi32(static_cast<int32_t>(t), static_cast<int32_t>(t + d),
+                                  static_cast<int32_t>(t + 2 * d), static_cast<int32_t>(t + 3 * d));
+        };
+        __m128i vx = lanes(tx, C), vy = lanes(ty, S);
+        const __m128i stepX = _mm_set1_epi32(static_cast<int32_t>(4 * C));
+        const __m128i stepY = _mm_set1_epi32(static_cast<int32_t>(4 * S));
+        const __m128i weights = _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(-W) << 16) | 1u));
+        const __m128i vbase = _mm_set1_epi32(static_cast<int32_t>(base));
+        const __m128i high = _mm_set1_epi32(static_cast<int32_t>(0xFFFF0000u));
+        alignas(16) uint32_t index[4];
+        for (; k + 4 <= n; k += 4) {
+            const __m128i pair = _mm_or_si128(_mm_srli_epi32(vx, 16), _mm_and_si128(vy, high));
+            _mm_store_si128(reinterpret_cast<__m128i*>(index),
+                            _mm_add_epi32(_mm_madd_epi16(pair, weights), vbase));
+            for (int i = 0; i < 4; ++i) std::memcpy(out + (k + i) * 4, src + size_t{index[i]} * 4, 4);
+            vx = _mm_add_epi32(vx, stepX);
+            vy = _mm_add_epi32(vy, stepY);
+        }
+        tx += static_cast<uint32_t>(k) * C;
+        ty += static_cast<uint32_t>(k) * S;
+    }
+#endif
+    for (; k < n; ++k, tx += C, ty += S) {
+        const uint32_t index = base + hi(tx) - hi(ty) * static_cast<uint32_t>(W);
+        std::memcpy(out + k * 4, src + size_t{index} * 4, 4);
+    }
+}
+
+}  // namespace
 
 void RotateBitmap(Bitmap& Dest, const Bitmap& Source, int32_t CX, int32_t CY, long double Angle) {
     const int32_t C = static_cast<int32_t>(Trunc(std::cos(-Angle) * 65536.0L));
@@ -113,13 +205,40 @@ void RotateBitmap(Bitmap& Dest, const Bitmap& Source, int32_t CX, int32_t CY, lo
     const size_t srcStride = src->Stride();
     const uint32_t c = static_cast<uint32_t>(C), s = static_cast<uint32_t>(S);
     auto hi = [](uint32_t t) { return static_cast<int16_t>(static_cast<uint16_t>(t >> 16)); };
+
+    // Along a row the offsets tx = u * C - v * S and ty = u * S + v * C grow by C and S per
+    // column. While their true values stay within 32 bits nothing wraps, hi(t) is t >> 16,
+    // and the source pixel lies inside the picture exactly when tx and ty lie within the
+    // bounds below: one run of columns per row, copied without further tests. Rows whose
+    // offsets leave 32 bits, and pictures too large for RotateRun's pixel numbers, are
+    // done pixel by pixel with the wrap-around arithmetic.
+    const bool runs = W <= 32768 && int64_t{W} * H <= std::numeric_limits<int32_t>::max();
+    const int64_t txLo = -int64_t{CX} * 65536, txHi = (int64_t{W} - CX) * 65536 - 1;
+    const int64_t tyLo = -int64_t{CY} * 65536, tyHi = (int64_t{H} - CY) * 65536 - 1;
+    // The source pixel number of (sx, sy) = (CX, CY), modulo 2^32.
+    const uint32_t base = (static_cast<uint32_t>(H) - 1u - static_cast<uint32_t>(CY)) * static_cast<uint32_t>(W) +
+                          static_cast<uint32_t>(CX);
     for (int32_t r = 0; r < outH; ++r) {
         uint8_t* out = Dest.Bits() + static_cast<size_t>(r) * Dest.Stride();
+        const int64_t u0 = 1 - int64_t{CX};
+        const int64_t v = int64_t{H} - r - CY;
+        const int64_t tx0 = u0 * C - v * S, ty0 = u0 * S + v * C;
+        const int64_t txEnd = tx0 + int64_t{outW - 1} * C, tyEnd = ty0 + int64_t{outW - 1} * S;
+        if (runs && FitsInt32(tx0) && FitsInt32(ty0) && FitsInt32(txEnd) && FitsInt32(tyEnd)) {
+            int64_t first = 0, last = outW - 1;
+            ClipLinear(tx0, C, txLo, txHi, first, last);
+            ClipLinear(ty0, S, tyLo, tyHi, first, last);
+            if (first <= last)
+                RotateRun(out + first * 4, srcBits, static_cast<size_t>(last - first + 1),
+                          static_cast<uint32_t>(tx0 + first * C), static_cast<uint32_t>(ty0 + first * S),
+                          c, s, base, W);
+            continue;
+        }
         // 32-bit wrap-around arithmetic throughout, advanced by C and S per column.
-        const uint32_t u0 = 1u - static_cast<uint32_t>(CX);
-        const uint32_t v = static_cast<uint32_t>(H) - static_cast<uint32_t>(r) - static_cast<uint32_t>(CY);
-        uint32_t tx = u0 * c - v * s;
-        uint32_t ty = u0 * s + v * c;
+        const uint32_t u0w = 1u - static_cast<uint32_t>(CX);
+        const uint32_t vw = static_cast<uint32_t>(H) - static_cast<uint32_t>(r) - static_cast<uint32_t>(CY);
+        uint32_t tx = u0w * c - vw * s;
+        uint32_t ty = u0w * s + vw * c;
         for (int32_t x = 0; x < outW; ++x, tx += c, ty += s) {
             const int64_t sx = int64_t{CX} + hi(tx);
             const int64_t sy = int64_t{CY} + hi(ty);
