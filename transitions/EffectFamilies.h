@@ -42,6 +42,8 @@ using FamilyProcs = std::span<const StyleProc>;
     X(kRectangleWipes) \
     X(kFadeAndPivots) \
     X(kSpeckles) \
+    X(kTriangleReveals) \
+    X(kSweepsAndTurns) \
     /* end of the family list */
 
 #define KV_DECLARE_EFFECT_FAMILY(name) extern const FamilyProcs name;
