@@ -12,6 +12,7 @@ int InspectCommand(const std::vector<std::string>& args);
 int ExtractCommand(const std::vector<std::string>& args);
 int StylesCommand(const std::vector<std::string>& args);
 int RenderCommand(const std::vector<std::string>& args);
+int AnimateCommand(const std::vector<std::string>& args);
 int FrameCommand(const std::vector<std::string>& args);
 
 // The folder that holds the running kvpack program.

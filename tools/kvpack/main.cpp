@@ -25,6 +25,7 @@ const std::vector<Command>& Commands() {
         {"extract", "write a screensaver file's media files into a folder", kvpack::ExtractCommand},
         {"styles", "the 150 transition styles", kvpack::StylesCommand},
         {"render", "one frame of a transition style as a picture", kvpack::RenderCommand},
+        {"animate", "a whole transition through the player, every frame as a picture", kvpack::AnimateCommand},
         {"frame", "the picture frame a tile makes, with the show area's margins", kvpack::FrameCommand},
     };
     return commands;
