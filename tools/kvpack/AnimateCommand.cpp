@@ -161,9 +161,14 @@ int AnimateCommand(const std::vector<std::string>& argv) {
 
     const PictureSource newSource = ParseSource("new", args.Value("new").value_or("#FFFFFF"));
     const PictureSource oldSource = ParseSource("old", args.Value("old").value_or("#000000"));
-    kv::Bitmap image = MakeNewPicture(newSource, size);
-    const int w = image.Width(), h = image.Height();
-    kv::Bitmap old = MakeOldPicture(oldSource, w, h);
+    // The picture size; a picture file without --size is read once just for it, so that
+    // the new picture is not held while the old one goes on screen.
+    int w = size ? size->first : 800, h = size ? size->second : 600;
+    if (newSource.Type == PictureSource::Kind::File && !size) {
+        const kv::Bitmap probe = MakeNewPicture(newSource, size);
+        w = probe.Width();
+        h = probe.Height();
+    }
 
     FrameFolder folder(kv::PathFromUtf8(out));
     kv::InProcessHost host(w, h);
@@ -174,7 +179,7 @@ int AnimateCommand(const std::vector<std::string>& argv) {
     // from it as it would from whatever the window showed.
     player.SetThreaded(false);
     player.SetStep(100);
-    player.SetPicture(std::move(old));
+    player.SetPicture(MakeOldPicture(oldSource, w, h));
     player.Execute();
     host.PumpUntil([&] { return !player.Busy(); });
 
@@ -205,7 +210,7 @@ int AnimateCommand(const std::vector<std::string>& argv) {
     player.SetStyle(style);
     player.SetStep(static_cast<unsigned>(step));
     player.SetReverse(reverse);
-    player.SetPicture(std::move(image));
+    player.SetPicture(MakeNewPicture(newSource, size));
     player.Execute();
     host.PumpUntil([&] { return !player.Busy(); });
     if (player.Busy()) throw kv::Error("the transition did not finish");
