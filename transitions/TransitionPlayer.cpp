@@ -356,14 +356,21 @@ TCustomTransitionPlayer::TCustomTransitionPlayer(PlayerHost& host) : host_(host)
 }
 
 TCustomTransitionPlayer::~TCustomTransitionPlayer() {
+    Shutdown();
+    host_.Bind(nullptr);
+}
+
+void TCustomTransitionPlayer::Shutdown() {
+    if (destroying_) return;
     destroying_ = true;
     try {
         Stop();
         if (worker_) StopThread();  // a Stop already under way further up the stack
     } catch (...) {
     }
-    host_.Bind(nullptr);
 }
+
+TTransitionPlayer::~TTransitionPlayer() { Shutdown(); }
 
 Rect TCustomTransitionPlayer::PicRect() const {
     std::lock_guard lock(layoutMutex_);

@@ -284,6 +284,11 @@ public:
     void MouseLeave();
 
 protected:
+    // Ends a running transition without events and waits for the worker to go. The worker
+    // calls the virtual frame dispatchers, so every class that can be the most derived
+    // one calls this first in its destructor, before any of the object is torn down.
+    void Shutdown();
+
     virtual void Paint();
     virtual void PaintBackground(Bitmap& canvas, const Rect& r);
     virtual void DoChange();
@@ -364,6 +369,7 @@ private:
 class TTransitionPlayer : public TCustomTransitionPlayer {
 public:
     using TCustomTransitionPlayer::TCustomTransitionPlayer;
+    ~TTransitionPlayer() override;
 };
 
 }  // namespace kv
