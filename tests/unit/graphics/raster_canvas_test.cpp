@@ -9,6 +9,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Canvas.h"
 #include "graphics/Region.h"
+#include "RasterFixtures.h"
 
 using kv::Bitmap;
 using kv::Rect;
@@ -16,13 +17,7 @@ using kv::Region;
 
 namespace {
 
-// A bitmap whose pixel (x, y) records its own position: 0x01YYYXXX.
-Bitmap Numbered(int w, int h) {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, 0x01000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x));
-    return b;
-}
+using kv::test::Numbered;
 
 // The source column shown by each pixel of row y of a copy of Numbered(), -1 where the
 // destination kept its zero.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics/Region.h"
+#include "RasterFixtures.h"
 
 using kv::Point;
 using kv::Rect;
@@ -14,18 +15,9 @@ using kv::RegionBuilder;
 
 namespace {
 
-// The region inside a window as rows of '#' (inside) and '.' (outside).
-std::vector<std::string> Picture(const Region& region, const Rect& window) {
-    std::vector<std::string> rows;
-    for (int y = window.Top; y < window.Bottom; ++y) {
-        std::string row;
-        for (int x = window.Left; x < window.Right; ++x) row += region.Contains(x, y) ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
+using kv::test::Picture;
 
-using Rows = std::vector<std::string>;
+using kv::test::Rows;
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "transitions/EffectHelpers.h"
+#include "RasterFixtures.h"
 
 using kv::Bitmap;
 using kv::Point;
@@ -15,20 +16,9 @@ using kv::RegionBuilder;
 
 namespace {
 
-// A bitmap whose pixel (x, y) records its own position: 0x01YYYXXX.
-Bitmap Numbered(int w, int h) {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, 0x01000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x));
-    return b;
-}
+using kv::test::Numbered;
 
-Bitmap Filled(int w, int h, uint32_t v) {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, v);
-    return b;
-}
+using kv::test::Filled;
 
 uint64_t Area(const Region& r) {
     uint64_t area = 0;
@@ -37,17 +27,8 @@ uint64_t Area(const Region& r) {
     return area;
 }
 
-// The region's pixels inside a window as rows of '#' and '.'.
-std::vector<std::string> Picture(const Region& region, const Rect& window) {
-    std::vector<std::string> rows;
-    for (int y = window.Top; y < window.Bottom; ++y) {
-        std::string row;
-        for (int x = window.Left; x < window.Right; ++x) row += region.Contains(x, y) ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
-using Rows = std::vector<std::string>;
+using kv::test::Picture;
+using kv::test::Rows;
 
 }  // namespace
 

@@ -21,6 +21,39 @@ inline uint32_t NumberedPixel(int x, int y) {
     return 0x01000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x);
 }
 
+// A frame rendered over the old colour from the numbered new picture, kept whole for
+// probing. Every pixel must be the old colour or the new picture's own pixel at that
+// place; any other pixel fails the calling test.
+struct InPlaceFrame {
+    kv::Bitmap screen;
+    bool New(int x, int y) const { return screen.Pixel(x, y) != kOldColour; }
+    int64_t NewCount() const {
+        int64_t n = 0;
+        for (int y = 0; y < screen.Height(); ++y)
+            for (int x = 0; x < screen.Width(); ++x) n += New(x, y);
+        return n;
+    }
+};
+
+inline InPlaceFrame RenderInPlace(int style, int w, int h, int step, int progress) {
+    kv::Bitmap image(w, h);
+    InPlaceFrame f{kv::Bitmap(w, h)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            image.SetPixel(x, y, NumberedPixel(x, y));
+            f.screen.SetPixel(x, y, kOldColour);
+        }
+    kv::RunStyle(style, f.screen, image, static_cast<uint16_t>(step), static_cast<uint8_t>(progress));
+    int misplaced = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = f.screen.Pixel(x, y);
+            misplaced += p != kOldColour && p != NumberedPixel(x, y);
+        }
+    EXPECT_EQ(misplaced, 0) << "style " << style << ": pixels not from the same place in the new picture";
+    return f;
+}
+
 struct Revealed {
     kv::Region Shown;
     int Misplaced = 0;

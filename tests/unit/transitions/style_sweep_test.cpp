@@ -11,15 +11,11 @@
 #include "graphics/Canvas.h"
 #include "graphics/Random.h"
 #include "transitions/TransitionEffects.h"
+#include "RasterFixtures.h"
 
 namespace {
 
-kv::Bitmap Filled(int w, int h, uint32_t colour) {
-    kv::Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, colour);
-    return b;
-}
+using kv::test::Filled;
 
 std::vector<int> BuiltStyles() {
     std::vector<int> styles;

@@ -9,50 +9,20 @@
 #include "graphics/Region.h"
 #include "transitions/EffectHelpers.h"
 #include "transitions/TransitionEffects.h"
+#include "tests/unit/transitions/revealed_pixels.h"
 
 using kv::Bitmap;
 using kv::Region;
 
 namespace {
 
-constexpr uint32_t kOld = 0xFF00FF00;
+constexpr uint32_t kOld = kv_test::kOldColour;
+using Frame = kv_test::InPlaceFrame;
 
-// The new picture: pixel (x, y) holds 0x01YYYXXX, never the old colour.
-Bitmap Coords(int w, int h) {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            b.SetPixel(x, y, 0x01000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x));
-    return b;
-}
-
-// One frame over the old colour. Every pixel must be the old colour or the new picture's
-// pixel at the same place.
-struct Frame {
-    Bitmap screen;
-    bool New(int x, int y) const { return screen.Pixel(x, y) != kOld; }
-    int64_t NewCount() const {
-        int64_t n = 0;
-        for (int y = 0; y < screen.Height(); ++y)
-            for (int x = 0; x < screen.Width(); ++x) n += New(x, y);
-        return n;
-    }
-};
-
+// One frame over the old colour; every pixel must be the old colour or the new
+// picture's pixel at the same place.
 Frame Render(int style, int w, int h, int step, int progress) {
-    const Bitmap image = Coords(w, h);
-    Frame f{Bitmap(w, h)};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) f.screen.SetPixel(x, y, kOld);
-    kv::RunStyle(style, f.screen, image, static_cast<uint16_t>(step), static_cast<uint8_t>(progress));
-    int misplaced = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint32_t p = f.screen.Pixel(x, y);
-            misplaced += p != kOld && p != image.Pixel(x, y);
-        }
-    EXPECT_EQ(misplaced, 0) << "style " << style << ": pixels not from the same place in the new picture";
-    return f;
+    return kv_test::RenderInPlace(style, w, h, step, progress);
 }
 
 struct Probe {
