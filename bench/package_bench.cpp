@@ -5,7 +5,6 @@
 // own; ShowWalk runs the show window's walk, which writes the same bytes to the same
 // folder after checking every JPEG header. Both write the same 200 MB per run.
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +16,8 @@
 
 #include "common/Error.h"
 #include "common/Files.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Jpeg.h"
 #include "package/PackageWriter.h"
 #include "package/SaverPackage.h"
 
@@ -27,31 +28,7 @@ namespace {
 constexpr int kPictures = 100;
 constexpr size_t kPictureSize = size_t{2} << 20;
 
-kv::Bytes TinyJpeg() {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = 16;
-    c.image_height = 16;
-    c.input_components = 1;
-    c.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&c);
-    jpeg_start_compress(&c, TRUE);
-    unsigned char row[16] = {};
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW rows[1] = {row};
-        jpeg_write_scanlines(&c, rows, 1);
-    }
-    jpeg_finish_compress(&c);
-    kv::Bytes bytes(out, out + size);
-    jpeg_destroy_compress(&c);
-    std::free(out);
-    return bytes;
-}
+kv::Bytes TinyJpeg() { return kv::EncodeJpeg(kv::Bitmap(16, 16)); }
 
 // The package file and the output folder, made once and removed at exit.
 struct Workload {

@@ -33,7 +33,7 @@ struct Chunk {
     kv::Bytes body;
 };
 
-struct PngSpec {
+struct PngLayout {
     uint32_t width, height;
     int depth, colourType;
     bool interlaced;
@@ -49,7 +49,7 @@ int PaethPredict(int a, int b, int c) {
 }
 
 // The filtered scanlines (filter byte + row) of the whole image, pass after pass.
-kv::Bytes RawImageData(const PngSpec& s) {
+kv::Bytes RawImageData(const PngLayout& s) {
     struct Pass { uint32_t x0, y0, dx, dy; };
     std::vector<Pass> passes = {{0, 0, 1, 1}};
     if (s.interlaced)
@@ -98,7 +98,7 @@ kv::Bytes Compress(const kv::Bytes& raw) {
     return z;
 }
 
-kv::Bytes Header(const PngSpec& s) {
+kv::Bytes Header(const PngLayout& s) {
     kv::Bytes h;
     PutBe32(h, s.width);
     PutBe32(h, s.height);
@@ -119,7 +119,7 @@ kv::Bytes AssemblePng(const kv::Bytes& header, const std::vector<Chunk>& extra, 
     return png;
 }
 
-kv::Bytes BuildPng(const PngSpec& s) { return AssemblePng(Header(s), s.extra, Compress(RawImageData(s))); }
+kv::Bytes BuildPng(const PngLayout& s) { return AssemblePng(Header(s), s.extra, Compress(RawImageData(s))); }
 
 std::string ErrorOf(const kv::Bytes& png) {
     try {
@@ -142,7 +142,7 @@ TEST(Png, DecodesEveryColourTypeDepthAndInterlace) {
 
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngLayout layout;
         std::function<uint32_t(uint32_t x, uint32_t y)> expected;
     };
     const std::vector<Case> cases = {
@@ -208,11 +208,11 @@ TEST(Png, DecodesEveryColourTypeDepthAndInterlace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        kv::Bitmap b = kv::DecodePng(BuildPng(c.spec));
-        ASSERT_EQ(b.Width(), static_cast<int>(c.spec.width));
-        ASSERT_EQ(b.Height(), static_cast<int>(c.spec.height));
-        for (uint32_t y = 0; y < c.spec.height; ++y)
-            for (uint32_t x = 0; x < c.spec.width; ++x)
+        kv::Bitmap b = kv::DecodePng(BuildPng(c.layout));
+        ASSERT_EQ(b.Width(), static_cast<int>(c.layout.width));
+        ASSERT_EQ(b.Height(), static_cast<int>(c.layout.height));
+        for (uint32_t y = 0; y < c.layout.height; ++y)
+            for (uint32_t x = 0; x < c.layout.width; ++x)
                 ASSERT_EQ(b.Pixel(x, y), c.expected(x, y)) << std::hex << "at " << std::dec << x << "," << y;
     }
 }
@@ -243,8 +243,8 @@ TEST(Png, EncodeDecodeRoundTrip) {
 }
 
 TEST(Png, RejectsMalformedFiles) {
-    const PngSpec spec = {6, 4, 8, 2, false, [](uint32_t x, uint32_t y, int c) { return x * 9 + y + c; }, {}};
-    const kv::Bytes good = BuildPng(spec);
+    const PngLayout layout = {6, 4, 8, 2, false, [](uint32_t x, uint32_t y, int c) { return x * 9 + y + c; }, {}};
+    const kv::Bytes good = BuildPng(layout);
     ASSERT_NO_THROW(kv::DecodePng(good));
     for (size_t n = 0; n < good.size(); ++n)
         EXPECT_EQ(ErrorOf(kv::Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n))),
@@ -252,11 +252,11 @@ TEST(Png, RejectsMalformedFiles) {
             << "truncated to " << n;
 
     auto withHeader = [&](size_t at, uint8_t value) {
-        kv::Bytes h = Header(spec);
+        kv::Bytes h = Header(layout);
         h[at] = value;
-        return AssemblePng(h, {}, Compress(RawImageData(spec)));
+        return AssemblePng(h, {}, Compress(RawImageData(layout)));
     };
-    const kv::Bytes raw = RawImageData(spec);
+    const kv::Bytes raw = RawImageData(layout);
     kv::Bytes badFilter = raw;
     badFilter[0] = 5;
     kv::Bytes flippedCrc = good;
@@ -284,17 +284,17 @@ TEST(Png, RejectsMalformedFiles) {
         {"compression method", withHeader(10, 1)},
         {"filter method", withHeader(11, 1)},
         {"interlace method", withHeader(12, 2)},
-        {"filter type 5", AssemblePng(Header(spec), {}, Compress(badFilter))},
-        {"image data too short", AssemblePng(Header(spec), {}, Compress(kv::Bytes(raw.begin(), raw.end() - 4)))},
-        {"no image data", AssemblePng(Header(spec), {}, {})},
-        {"not a zlib stream", AssemblePng(Header(spec), {}, kv::Bytes(40, 0x5A))},
-        {"unknown critical chunk", AssemblePng(Header(spec), {{"ZZZZ", {1}}}, Compress(raw))},
+        {"filter type 5", AssemblePng(Header(layout), {}, Compress(badFilter))},
+        {"image data too short", AssemblePng(Header(layout), {}, Compress(kv::Bytes(raw.begin(), raw.end() - 4)))},
+        {"no image data", AssemblePng(Header(layout), {}, {})},
+        {"not a zlib stream", AssemblePng(Header(layout), {}, kv::Bytes(40, 0x5A))},
+        {"unknown critical chunk", AssemblePng(Header(layout), {{"ZZZZ", {1}}}, Compress(raw))},
         {"palette missing", withHeader(9, 3)},
         {"palette on grey", AssemblePng(Header({6, 4, 8, 0, false, {}, {}}), {{"PLTE", {1, 2, 3}}}, Compress(raw))},
         {"IHDR not first", [&] {
              kv::Bytes png = {137, 80, 78, 71, 13, 10, 26, 10};
              AddChunk(png, "tEXt", {'a', 0, 'b'});
-             kv::Bytes rest = AssemblePng(Header(spec), {}, Compress(raw));
+             kv::Bytes rest = AssemblePng(Header(layout), {}, Compress(raw));
              png.insert(png.end(), rest.begin() + 8, rest.end());
              return png;
          }()},
@@ -302,7 +302,7 @@ TEST(Png, RejectsMalformedFiles) {
     for (const auto& [name, png] : cases) EXPECT_EQ(ErrorOf(png), "PNG image is not valid") << name;
 
     // Ancillary chunks that we do not know are skipped.
-    EXPECT_EQ(ErrorOf(AssemblePng(Header(spec), {{"zzZz", {1, 2}}}, Compress(raw))), "(accepted)");
+    EXPECT_EQ(ErrorOf(AssemblePng(Header(layout), {{"zzZz", {1, 2}}}, Compress(raw))), "(accepted)");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 // Builds package files byte by byte for the tests, so that malformed packages can be
 // made as easily as good ones, and a tiny valid JPEG for picture records.
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,38 +12,16 @@
 #include <vector>
 
 #include "common/Files.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Jpeg.h"
 #include "package/SaverPackage.h"
 #include "package/ShowSettings.h"
 
 namespace kv::test {
 
-// An 8x8 grey baseline JPEG made with libjpeg's compressor.
+// A small baseline JPEG made with the program's own encoder.
 inline const Bytes& TinyJpeg() {
-    static const Bytes jpeg = [] {
-        jpeg_compress_struct c{};
-        jpeg_error_mgr err{};
-        c.err = jpeg_std_error(&err);
-        jpeg_create_compress(&c);
-        unsigned char* out = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&c, &out, &size);
-        c.image_width = 8;
-        c.image_height = 8;
-        c.input_components = 1;
-        c.in_color_space = JCS_GRAYSCALE;
-        jpeg_set_defaults(&c);
-        jpeg_start_compress(&c, TRUE);
-        unsigned char row[8] = {0, 32, 64, 96, 128, 160, 192, 224};
-        while (c.next_scanline < c.image_height) {
-            JSAMPROW rows[1] = {row};
-            jpeg_write_scanlines(&c, rows, 1);
-        }
-        jpeg_finish_compress(&c);
-        Bytes bytes(out, out + size);
-        jpeg_destroy_compress(&c);
-        std::free(out);
-        return bytes;
-    }();
+    static const Bytes jpeg = kv::EncodeJpeg(kv::Bitmap(8, 8));
     return jpeg;
 }
 
