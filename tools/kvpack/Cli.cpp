@@ -31,14 +31,14 @@ ParsedArgs::ParsedArgs(const std::vector<std::string>& args, const std::vector<O
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const auto& s : specs)
-            if (s.Name == name) spec = &s;
-        if (!spec) throw UsageError("unknown option " + arg);
-        if (values_.count(name) && spec->Kind != OptionKind::List)
+            if (s.Name == name) option = &s;
+        if (!option) throw UsageError("unknown option " + arg);
+        if (values_.count(name) && option->Kind != OptionKind::List)
             throw UsageError("--" + name + " is given more than once");
         auto& slot = values_[name];
-        switch (spec->Kind) {
+        switch (option->Kind) {
         case OptionKind::Flag:
             if (inlineValue) throw UsageError("--" + name + " takes no value");
             break;
