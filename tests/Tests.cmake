@@ -18,15 +18,17 @@ if(KV_WIN64)
   # Adds a test that runs a Windows program under the Wine fixture.
   function(kv_wine_test name)
     add_test(NAME wine.${name} COMMAND ${KV_WINE} run ${KV_WINE_STATE} ${ARGN})
-    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900)
+    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RESOURCE_LOCK wine_display)
   endfunction()
   # Shell-driven Windows tests: tests/wine/NAME.test.sh WINE-ENV STATE BINDIR
   file(GLOB KV_WINE_TESTS CONFIGURE_DEPENDS ${KV_ROOT}/tests/wine/*.test.sh)
   foreach(script ${KV_WINE_TESTS})
     get_filename_component(stem ${script} NAME_WE)
     add_test(NAME wine.${stem} COMMAND bash ${script} ${KV_WINE} ${KV_WINE_STATE} ${CMAKE_BINARY_DIR}/bin)
+    # One display and one wineserver serve every Wine test: they take turns, so that
+    # windows, focus and the mouse of one test never meet another's.
     set_tests_properties(wine.${stem} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
-      ENVIRONMENT "KV_ROOT=${KV_ROOT}")
+      RESOURCE_LOCK wine_display ENVIRONMENT "KV_ROOT=${KV_ROOT};KV_NATIVE_BIN=${KV_ROOT}/build/native/bin")
   endforeach()
 endif()
 
