@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Wine test fixture: a private Xvfb display and a fresh Wine prefix under the build tree.
-#   wine-env.sh start STATE       start Xvfb, create the prefix, record both in STATE/env
+#   wine-env.sh start STATE       start Xvfb (screen KV_SCREEN, default 1280x1024x24),
+#                                 create the prefix, record both in STATE/env
 #   wine-env.sh run STATE CMD...  run a Windows program there (exit code passes through)
 #   wine-env.sh stop STATE        stop the wineserver and Xvfb that start made
 # Only the 64-bit loader is used: 32-bit programs cannot run on these machines.
@@ -33,7 +34,7 @@ start)
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
   done
   [ -n "$display" ] || { echo "no free X display number"; exit 1; }
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  Xvfb ":$display" -screen 0 "${KV_SCREEN:-1280x1024x24}" -nolisten tcp >"$state/xvfb.log" 2>&1 &
   xpid=$!
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
   if ! kill -0 "$xpid" 2>/dev/null; then echo "Xvfb did not start:"; cat "$state/xvfb.log"; exit 1; fi
