@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -38,6 +39,7 @@ const char* const kHelp = R"(usage: kvpack build --out FILE [--program PROGRAM]
                     [--music FILES...] [--player-movie FILE] [--frame TILE] [--use-frame]
                     [--interval SECONDS] [--quit mouse-move|click|key|any|none]
                     [--design WxH|screen] [--effects all|LIST] [--no-resize]
+                    [--installer Install-NAME.exe [--deployer PROGRAM]]
 
 Makes a screensaver file: the screensaver program followed by a package that holds
 the show. Nothing is written unless the whole file can be made.
@@ -63,6 +65,10 @@ the show. Nothing is written unless the whole file can be made.
   --no-resize         store JPEG pictures byte for byte; otherwise pictures are
                       re-encoded as JPEG fitted to the design size (a JPEG that
                       already fits is kept as it is)
+  --installer FILE    also make the installer FILE that carries the screensaver
+                      (as kvpack installer does)
+  --deployer PROGRAM  the installer program for --installer (default as for
+                      kvpack installer)
 )";
 
 std::string Name(const fs::path& p) { return kv::PathToUtf8(p); }
@@ -267,7 +273,8 @@ int BuildCommand(const std::vector<std::string>& argv) {
                            {"frame", OptionKind::Value},        {"interval", OptionKind::Value},
                            {"quit", OptionKind::Value},         {"design", OptionKind::Value},
                            {"use-frame", OptionKind::Flag},     {"effects", OptionKind::Value},
-                           {"no-resize", OptionKind::Flag}});
+                           {"no-resize", OptionKind::Flag},     {"installer", OptionKind::Value},
+                           {"deployer", OptionKind::Value}});
     if (args.Help()) {
         std::fputs(kHelp, stdout);
         return 0;
@@ -281,6 +288,14 @@ int BuildCommand(const std::vector<std::string>& argv) {
     if (pictureShow == flashShow) throw UsageError("give either --pictures or --flash");
     if (args.Has("player-movie") && !flashShow) throw UsageError("--player-movie belongs to a Flash show (--flash)");
     if (args.Has("use-frame") && !args.Has("frame")) throw UsageError("--use-frame needs a frame tile (--frame)");
+    if (args.Has("deployer") && !args.Has("installer")) throw UsageError("--deployer belongs to --installer");
+    std::optional<fs::path> installer, deployer;
+    if (args.Has("installer")) {
+        installer = kv::PathFromUtf8(*args.Value("installer"));
+        deployer = args.Has("deployer") ? kv::PathFromUtf8(*args.Value("deployer")) : DefaultDeployer();
+        std::error_code ec;
+        if (!fs::is_regular_file(*deployer, ec)) throw kv::Error(Name(*deployer) + ": no such file");
+    }
 
     kv::ShowSettings settings;
     settings.ShowKind = flashShow ? 1 : 0;
@@ -355,6 +370,15 @@ int BuildCommand(const std::vector<std::string>& argv) {
     std::printf("%s: %llu bytes, %d pictures, %d Flash movies, %d music tracks%s\n", Name(out).c_str(),
                 static_cast<unsigned long long>(file.Size()), settings.PictureCount, settings.FlashCount,
                 settings.MusicCount, args.Has("frame") ? ", frame tile" : "");
+    if (installer) {
+        try {
+            MakeInstaller(out, *installer, *deployer);
+        } catch (...) {
+            std::error_code ec;
+            fs::remove(out, ec);  // the command failed: it leaves no screensaver either
+            throw;
+        }
+    }
     return 0;
 }
 

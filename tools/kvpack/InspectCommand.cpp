@@ -5,6 +5,8 @@
 
 #include "common/Error.h"
 #include "common/Files.h"
+#include "deployer/core/InstallNames.h"
+#include "deployer/core/InstallerFile.h"
 #include "package/SaverPackage.h"
 #include "package/ShowSettings.h"
 #include "tools/kvpack/Cli.h"
@@ -19,7 +21,9 @@ const char* const kHelp = R"(usage: kvpack inspect FILE
 
 Shows what the screensaver file FILE holds: where its package starts, the trailer,
 every record (offset, tag, length, item index, extension), the show settings and the
-transition styles the show can use. Exits with 1 when FILE holds no package.
+transition styles the show can use. For an installer file (made by kvpack installer)
+it shows where the screensaver it carries lies and then that screensaver's package.
+Exits with 1 when FILE holds neither a package nor a screensaver.
 )";
 
 const char* TagName(uint8_t tag) {
@@ -52,19 +56,28 @@ const char* QuitModeName(int32_t mode) {
     }
 }
 
-}  // namespace
 
-int InspectCommand(const std::vector<std::string>& argv) {
-    ParsedArgs args(argv, {});
-    if (args.Help()) {
-        std::fputs(kHelp, stdout);
-        return 0;
+// A copy of an installer's payload in the temporary folder, removed afterwards.
+class PayloadCopy {
+public:
+    explicit PayloadCopy(const kv::Bytes& payload) {
+        path_ = fs::temp_directory_path() /
+                kv::PathFromUtf8(kv::Format("kvpack-payload-%llx.scr",
+                                            static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(this))));
+        kv::WriteFileBytes(path_, payload);
     }
-    if (args.Positional().size() != 1) throw UsageError("give one screensaver file: kvpack inspect FILE");
-    const std::string name = args.Positional()[0];
-    const fs::path file = kv::PathFromUtf8(name);
+    ~PayloadCopy() {
+        std::error_code ec;
+        fs::remove(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+int InspectSaver(const fs::path& file, const std::string& name) {
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw kv::Error(name + ": no such file");
     const uint64_t size = fs::file_size(file, ec);
 
     const kv::PackageTrailer trailer = kv::ReadTrailer(file);
@@ -111,6 +124,38 @@ int InspectCommand(const std::vector<std::string>& argv) {
     std::printf("\n");
     if (styleCheckFailed) std::printf("warning: a picture show without usable styles: the screensaver refuses to start\n");
     return 0;
+}
+
+}  // namespace
+
+int InspectCommand(const std::vector<std::string>& argv) {
+    ParsedArgs args(argv, {});
+    if (args.Help()) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (args.Positional().size() != 1) throw UsageError("give one screensaver or installer file: kvpack inspect FILE");
+    const std::string name = args.Positional()[0];
+    const fs::path file = kv::PathFromUtf8(name);
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) throw kv::Error(name + ": no such file");
+    if (kv::ReadTrailer(file).MagicMatches()) return InspectSaver(file, name);
+
+    // Not a screensaver: perhaps an installer that carries one.
+    kv::PayloadLocation at;
+    try {
+        at = kv::ReadPayloadLocation(file);
+    } catch (const kv::Error&) {
+        return InspectSaver(file, name);  // says that it holds no package
+    }
+    const uint64_t size = fs::file_size(file, ec);
+    std::printf("%s: %llu bytes, an installer\n", name.c_str(), static_cast<unsigned long long>(size));
+    std::printf("installer program: %llu bytes\n", static_cast<unsigned long long>(at.Offset));
+    std::printf("payload:  %llu bytes from offset %llu, length count in the last 4 bytes\n",
+                static_cast<unsigned long long>(at.Length), static_cast<unsigned long long>(at.Offset));
+    std::printf("installs as: %s\n\n", kv::WithScrExtension(kv::ScreensaverName(kv::PathToUtf8(file.filename()))).c_str());
+    PayloadCopy payload(kv::ReadPayload(file));
+    return InspectSaver(payload.path(), "payload");
 }
 
 }  // namespace kvpack

@@ -21,7 +21,8 @@ struct Command {
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"build", "pictures, music and Flash movies -> a screensaver file", kvpack::BuildCommand},
-        {"inspect", "what a screensaver file holds", kvpack::InspectCommand},
+        {"installer", "a screensaver file -> an installer that puts it on a Windows machine", kvpack::InstallerCommand},
+        {"inspect", "what a screensaver or installer file holds", kvpack::InspectCommand},
         {"extract", "write a screensaver file's media files into a folder", kvpack::ExtractCommand},
         {"styles", "the 150 transition styles", kvpack::StylesCommand},
         {"render", "one frame of a transition style as a picture", kvpack::RenderCommand},
