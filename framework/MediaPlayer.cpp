@@ -50,8 +50,7 @@ DWORD_PTR TMediaPlayer::NotifyFlags(DWORD& flags) {
 void TMediaPlayer::Open() {
     Close();
     MCI_OPEN_PARMSW open{};
-    DWORD flags = MCI_OPEN_ELEMENT;
-    open.dwCallback = NotifyFlags(flags);
+    const DWORD flags = MCI_OPEN_ELEMENT;
     open.lpstrElementName = FileName.c_str();
     const MCIERROR rc = mciSendCommandW(0, MCI_OPEN, flags, reinterpret_cast<DWORD_PTR>(&open));
     if (rc) ThrowMci(rc);
@@ -63,8 +62,11 @@ void TMediaPlayer::Open() {
 
 void TMediaPlayer::Play() {
     if (!device_) throw Error("Not open");
+    // Play always notifies: its end (finished, superseded, aborted or failed) reaches
+    // OnNotify.
     MCI_PLAY_PARMS play{};
     DWORD flags = 0;
+    Notify = true;
     play.dwCallback = NotifyFlags(flags);
     const MCIERROR rc = mciSendCommandW(device_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play));
     if (rc) ThrowMci(rc);

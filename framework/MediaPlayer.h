@@ -1,7 +1,6 @@
 #pragma once
 // The media player over MCI: opens one file at a time, plays it, and reports the end of
-// a play command (finished, superseded, aborted or failed) through OnNotify when the
-// notification was armed for that command.
+// every play command (finished, superseded, aborted or failed) through OnNotify.
 #include <functional>
 #include <string>
 
@@ -19,7 +18,7 @@ public:
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
 
     std::wstring FileName;
-    // Arms the notification for the next command; each command disarms it.
+    // Armed for the next command; Play arms it itself, so every play notifies.
     bool Notify = false;
     std::function<void()> OnNotify;
 
