@@ -467,7 +467,7 @@ void PrintHelp() {
           L"  tray [--until FILE]\n"
           L"  start-time [--class C] [--timeout MS] -- PROGRAM ARGS...\n"
           L"  empty\n"
-          L"  transition-time [--style N[,N...]] [--runs K] [--pictures A.jpg B.jpg]");
+          L"  transition-time [--style N[,N...]] [--runs K] A.jpg B.jpg");
 }
 
 }  // namespace
