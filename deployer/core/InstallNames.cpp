@@ -34,4 +34,12 @@ std::string ScreensaverPath(std::string_view destinationFolder, std::string_view
     return WithScrExtension(std::string(destinationFolder) + ScreensaverName(installerPath));
 }
 
+std::string ProgramTitle(std::string_view programPath) {
+    std::string_view name = FileNamePart(programPath);
+    std::string title(name.substr(0, name.find('.')));
+    for (size_t i = 1; i < title.size(); ++i)
+        if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
+    return title;
+}
+
 }  // namespace kv

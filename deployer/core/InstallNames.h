@@ -23,4 +23,8 @@ std::string WithScrExtension(std::string_view path);
 // Destination folder + screensaver name, with the extension ".scr".
 std::string ScreensaverPath(std::string_view destinationFolder, std::string_view installerPath);
 
+// The program's title from its path: the file name up to its first ".", in lower case
+// after the first character ("Install-Lagoon.exe" -> "Install-lagoon").
+std::string ProgramTitle(std::string_view programPath);
+
 }  // namespace kv

@@ -64,6 +64,8 @@ TEST(InstallNames, ScreensaverPathFromInstallerName) {
     for (const Case& c : cases) EXPECT_EQ(ScreensaverPath(c.Folder, c.Installer), c.Expected) << c.Installer;
     EXPECT_EQ(DestinationFolder("C:\\WINDOWS\\system32"), "C:\\WINDOWS\\system32\\");
     EXPECT_EQ(DestinationFolder("C:\\WINDOWS\\system32\\"), "C:\\WINDOWS\\system32\\");
+    EXPECT_EQ(ProgramTitle("C:\\Downloads\\Install-Lagoon.Show.EXE"), "Install-lagoon");
+    EXPECT_EQ(ProgramTitle("deployer.exe"), "deployer");
 }
 
 TEST(InstallerFile, LocatePayloadAcceptsOnlyAPayloadAfterTheProgram) {
