@@ -7,6 +7,7 @@
 #include "framework/Dialogs.h"
 #include "graphics/Random.h"
 #include "showcase/core/ModeDispatch.h"
+#include "showcase/SaverConfig.h"
 #include "showcase/Unitprewin.h"
 #include "showcase/unithead.h"
 
@@ -31,7 +32,7 @@ int RunSaver(const std::vector<std::string>& argv) {
             case kv::SaverMode::Preview:
                 return kv::RunPreview(reinterpret_cast<HWND>(static_cast<intptr_t>(request.HostWindow)));
             case kv::SaverMode::Configure:
-                return 0;
+                return kv::RunConfigDialog();
             case kv::SaverMode::Show:
                 return RunShow();
         }
