@@ -58,9 +58,20 @@ Bytes Movie(const char* signature, uint16_t rate, uint16_t frames, std::optional
 
 class FlashTest : public ::testing::Test {
 protected:
+    // One visible top-level window for all the tests (taking a top-level window down
+    // is slow under Wine); each test gets a fresh child of it as the control's parent.
+    static void SetUpTestSuite() {
+        stage = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    static void TearDownTestSuite() {
+        if (stage) DestroyWindow(stage);
+        stage = nullptr;
+    }
     void SetUp() override {
-        parent = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(stage, nullptr);
+        parent = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 160, 120, stage, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(parent, nullptr);
     }
     void TearDown() override {
@@ -81,6 +92,7 @@ protected:
         return c;
     }
 
+    inline static HWND stage = nullptr;
     kv::test::TempDir dir;
     HWND parent = nullptr;
 };
