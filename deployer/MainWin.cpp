@@ -83,6 +83,8 @@ TInstallerForm::TInstallerForm() {
     SizeIsClient = true;
     Width = 443;
     Height = 304;
+    // The face leaves the client area's last column to the form: give it the face's edge.
+    Color = RGB(0x21, 0x29, 0x3A);
 
     Image1.AutoSize = true;
     Image1.Left = -8;

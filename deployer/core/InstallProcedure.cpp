@@ -47,21 +47,23 @@ void CopyPayload(const std::string& installerPath, const PayloadLocation& at, co
 namespace {
 
 bool WriteSkin(InstallHost& host, const std::string& destinationFolder) {
+    std::optional<Bytes> skin;
     try {
-        std::optional<Bytes> skin = host.SkinResource();
-        if (!skin) return false;
-        const std::filesystem::path file = PathFromUtf8(destinationFolder + kSkinFileName);
-        try {
-            WriteFileBytes(file, *skin);
-        } catch (const Error&) {
-            std::error_code ec;
-            std::filesystem::remove(file, ec);  // no truncated skin for the dialog to stumble on
-            return false;
-        }
-        return true;
+        skin = host.SkinResource();
     } catch (const std::exception&) {
         return false;
     }
+    if (!skin) return false;
+    const std::filesystem::path file = PathFromUtf8(destinationFolder + kSkinFileName);
+    std::FILE* f = OpenFile(file, "wb");
+    if (!f) return false;  // whatever is in the way stays as it is
+    bool ok = skin->empty() || std::fwrite(skin->data(), 1, skin->size(), f) == skin->size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        std::error_code ec;
+        std::filesystem::remove(file, ec);  // no truncated skin for the dialog to stumble on
+    }
+    return ok;
 }
 
 }  // namespace
