@@ -68,5 +68,5 @@ if(NOT KV_WINDOWS)
   endforeach()
 elseif(NOT KV_WIN64)
   add_test(NAME win32.programs
-    COMMAND bash ${KV_ROOT}/tests/win32-check.sh ${CMAKE_BINARY_DIR}/bin kvpack.exe showcase.scr)
+    COMMAND bash ${KV_ROOT}/tests/win32-check.sh ${CMAKE_BINARY_DIR}/bin kvpack.exe showcase.scr deployer.exe)
 endif()
