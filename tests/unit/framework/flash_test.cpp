@@ -106,9 +106,9 @@ TEST_F(FlashTest, PlaysAtTheMovieFrameRateAndStopsOnTheLastFrame) {
         int checkAfterMs;
     };
     const Case cases[] = {
-        {"FWS", 20 << 8, 20, 30, 1000},
-        {"CWS", 40 << 8, 40, 30, 500},
-        {"FWS", 0, 12, 20, 1000},  // no rate in the movie: 12 frames a second
+        {"FWS", 20 << 8, 20, 20, 600},
+        {"CWS", 40 << 8, 40, 30, 400},
+        {"FWS", 0, 12, 10, 500},  // no rate in the movie: 12 frames a second
     };
     auto flash = kv::CreateBuiltInFlashControl(parent, true);
     EXPECT_TRUE(flash->BuiltIn());
