@@ -57,8 +57,17 @@ same_as_payload() {
   cmp -s "$1" "$SAVER" && [ "$(tail -c 8 "$1" | head -c 4)" = KVQ1 ]
 }
 
+# The files this test installs; none is there before it starts or after it ends.
+clean_system() {
+  local f
+  for f in Lagoon.scr install-Lagoon.scr Setup.scr "Lagoon Sunset.scr" Blocked.scr Empty.scr swing.mskn; do
+    rm -rf "${SYSTEM:?}/$f"
+  done
+}
+clean_system
+trap 'clean_system; gui_cleanup' EXIT
+
 SAVER=$(make_saver Lagoon --design 640x480 --interval 2 --quit key) || exit 1
-rm -f "$SYSTEM/swing.mskn"
 
 # --- The first install, answered No, with the button's pictures looked at. ---------------
 make_installer Install-Lagoon.exe
