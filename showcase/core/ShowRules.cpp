@@ -15,7 +15,9 @@ namespace kv {
 
 ShowLayout LayoutShowArea(int32_t screenWidth, int32_t screenHeight, ShowSettings& settings,
                           int32_t tileWidth, int32_t tileHeight) {
-    if (settings.UseScreenSize) {
+    // A design size below 1 (a stored copy too short to hold it reads as 0) cannot be
+    // laid out: the show then takes the screen's size, as with UseScreenSize.
+    if (settings.UseScreenSize || settings.DesignWidth < 1 || settings.DesignHeight < 1) {
         settings.DesignWidth = screenWidth;
         settings.DesignHeight = screenHeight;
     }
@@ -26,10 +28,6 @@ ShowLayout LayoutShowArea(int32_t screenWidth, int32_t screenHeight, ShowSetting
         layout.ScreenTooSmall = true;
         return layout;
     }
-    // A design size below 1 would leave gaps wider than half the screen and an area of
-    // negative size.
-    if (dw < 1 || dh < 1) throw Error(Format("The design size %dx%d is not valid", dw, dh));
-
     if (settings.UseFrame && tileWidth > 0 && tileHeight > 0) {
         const FrameLayout frame = ComputeFrameLayout(screenWidth, screenHeight, dw, dh, tileWidth, tileHeight);
         layout.Framed = true;

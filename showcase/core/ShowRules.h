@@ -24,13 +24,13 @@ struct ShowLayout {
     Rect Area;  // (GapLeft, GapTop, SW-GapLeft-GapRight, SH-GapTop-GapBottom) as edges
 };
 
-// Applies UseScreenSize to settings (DesignWidth/Height := SW/SH), then the screen check,
-// then the gaps. With ScreenTooSmall set the gaps and the area stay 0 and nothing else is
+// Applies UseScreenSize to settings (DesignWidth/Height := SW/SH; a design size below 1,
+// such as a short stored copy gives, is replaced so too), then the screen check, then
+// the gaps. With ScreenTooSmall set the gaps and the area stay 0 and nothing else is
 // computed. tileWidth/tileHeight 0 (no usable frame picture) with UseFrame set gives the
 // unframed margins and Framed == false (the show runs without a frame); a framed layout
 // takes its margins from ComputeFrameLayout, so the area fits the painted frame.
-// Raises kv::Error for a design size below 1 (after UseScreenSize) and, framed, for a
-// tile that is not square.
+// Raises kv::Error, framed, for a tile that is not square.
 ShowLayout LayoutShowArea(int32_t screenWidth, int32_t screenHeight, ShowSettings& settings,
                           int32_t tileWidth, int32_t tileHeight);
 

@@ -90,11 +90,15 @@ TEST(ShowLayout, DesignLargerThanTheScreenIsReported) {
     }
 }
 
-TEST(ShowLayout, UnusableSizesRaiseInsteadOfGivingANegativeArea) {
-    kv::ShowSettings zero = Design(0, 768);
-    EXPECT_THROW(kv::LayoutShowArea(1280, 1024, zero, 0, 0), kv::Error);
-    kv::ShowSettings negative = Design(1024, -2147483647 - 1);
-    EXPECT_THROW(kv::LayoutShowArea(1280, 1024, negative, 0, 0), kv::Error);
+TEST(ShowLayout, DesignSizesBelowOneTakeTheScreenAndNonSquareTilesRaise) {
+    for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 768}, std::pair{1024, -2147483647 - 1}}) {
+        kv::ShowSettings s = Design(w, h);
+        const kv::ShowLayout l = kv::LayoutShowArea(1280, 1024, s, 0, 0);
+        EXPECT_FALSE(l.ScreenTooSmall);
+        EXPECT_EQ(l.Area, (kv::Rect{0, 0, 1280, 1024})) << w << "x" << h;
+        EXPECT_EQ(s.DesignWidth, 1280);
+        EXPECT_EQ(s.DesignHeight, 1024);
+    }
     kv::ShowSettings framed = Design(1024, 768, true);
     EXPECT_THROW(kv::LayoutShowArea(1280, 1024, framed, 38, 40), kv::Error);
 }
