@@ -509,7 +509,7 @@ void TLabel::SkinPaint(TSkin& skin, TPaintBuffer& buffer) {
     const bool enabled = IsWindowEnabled(Handle());
     skin.DrawText(buffer, WindowText(Handle()), rc, "Text",
                   enabled ? skin.Color("Text", GetSysColor(COLOR_WINDOWTEXT)) : skin.Color("DisabledText", GetSysColor(COLOR_GRAYTEXT)),
-                  DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK, Underline);
+                  DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE, Underline);
 }
 
 // ---------------------------------------------------------------------------------------

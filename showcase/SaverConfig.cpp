@@ -68,7 +68,7 @@ TSaverConfigForm::TSaverConfigForm() {
     grpInterval.Caption = " Interval ";
     grpInterval.SetBounds(208, 8, 185, 81);
     Label2.Caption = "Interval between two images:";
-    Label2.SetBounds(15, 24, 166, 15);
+    Label2.SetBounds(15, 24, 168, 15);
     SpnDelayTime.SetBounds(16, 39, 49, 22);
     SpnDelayTime.Caption = "8";
     SpnDelayTime.ControlId = 1002;
@@ -123,6 +123,9 @@ TSaverConfigForm::TSaverConfigForm() {
         return ReflectToControl(msg, wParam, lParam, result);
     };
     OnCreate = [this] { FormCreate(); };
+    // Closed by a message sent from elsewhere (the close box through WM_SYSCOMMAND), the
+    // modal loop would wait for the next posted message before it sees the form gone.
+    OnClose = [](TCloseAction&) { PostMessageW(nullptr, WM_NULL, 0, 0); };
 }
 
 TSaverConfigForm::~TSaverConfigForm() { DestroyHandle(); }
