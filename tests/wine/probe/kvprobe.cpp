@@ -421,14 +421,23 @@ int CmdStartTime(int argc, wchar_t** argv, int first) {
         if (!commandLine.empty()) commandLine += L' ';
         commandLine += QuoteArgument(argv[i]);
     }
+    // The program gets the null device for its standard handles, so that it keeps none of
+    // ours open: whoever reads our output sees its end when we end, not when the program does.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, OPEN_EXISTING, 0, nullptr);
+    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+        SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi{};
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     QueryPerformanceCounter(&start);
-    if (!CreateProcessW(argv[dash + 1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(argv[dash + 1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         nullptr, &si, &pi)) {
         fwprintf(stderr, L"kvprobe: cannot start %ls (error %lu)\n", argv[dash + 1], GetLastError());
         return 2;
