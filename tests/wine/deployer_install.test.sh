@@ -44,9 +44,10 @@ answer() {
   probe press "$(cut -f1 <<<"$box")" "$1" >/dev/null
 }
 registry_value() { wreg query "$DESKTOP" /v SCRNSAVE.EXE | sed -n 's/.*REG_SZ[[:space:]]*//p'; }
-# install NAME.exe ANSWER: the whole run; the installer must end after the answer.
+# install NAME.exe ANSWER: the whole run (with the installer made unless it is there);
+# the installer must end after the answer.
 install() {
-  make_installer "$1" || { fail "$1: kvpack installer"; return 1; }
+  [ -f "$WORK/inst/$1" ] || make_installer "$1" || { fail "$1: kvpack installer"; return 1; }
   start_installer "$WORK/inst/$1" || { fail "$1: no installer window"; return 1; }
   click_install || return 1
   answer "$2" || { fail "$1: no question after the click"; return 1; }
@@ -83,6 +84,12 @@ check "the button at rest shows light letters (red-green $(red "$rest"))" [ "$(r
 check "the button under the pointer turns red (red-green $(red "$over"))" [ "$(red "$over")" -gt 40 ]
 read -r wx wy ww wh < <(probe windows | awk -F'\t' -v h="$INSTALLER_HWND" '$1 == h { split($5, r, ","); print r[1], r[2], r[3], r[4] }')
 [ -n "$wx" ] && convert "$over" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$SHOTS/installer-window.png"
+# The window's controls: the face at (-8, 0) sized to its picture, the button at
+# (351, 210) on it, and the hidden destination field holding the system folder.
+children=$(probe children "$INSTALLER_HWND")
+face=$(awk -F'\t' '{ split($4, r, ",") } r[3] == 450 && r[4] == 304 { print r[1], r[2] }' <<<"$children")
+expect "button position on the face" "$(awk -v f="$face" -v x="$bx" -v y="$by" 'BEGIN { split(f, p, " "); print x - 14 - p[1] - 8, y - 4 - p[2] }')" "351 210"
+check "the destination field holds $WINSYS\\" grep -qF "$(printf 'Edit\t%s\\' "$WINSYS")" <<<"$children"
 click 1
 check "the question comes" answer No
 check "No ends the installer" wait_ended "$INSTALLER_PID" 20
@@ -94,6 +101,10 @@ if probe wait-window --class "$SHOW_CLASS" --timeout 3000 >/dev/null; then fail 
 
 # --- Names: the "Install-" prefix only as written. ---------------------------------------
 install install-Lagoon.exe No && check "install-Lagoon.exe writes install-Lagoon.scr" same_as_payload "$SYSTEM/install-Lagoon.scr"
+# Setup.exe is made by the Windows kvpack, with the installer program beside it.
+mkdir -p "$WORK/inst"
+"$WINE" "$BINDIR/kvpack.exe" installer --saver "$(winpath "$SAVER")" --out "$(winpath "$WORK/inst/Setup.exe")" >/dev/null 2>&1 \
+  || fail "kvpack.exe installer"
 install Setup.exe No && check "Setup.exe writes Setup.scr" same_as_payload "$SYSTEM/Setup.scr"
 expect "SCRNSAVE.EXE after Setup.exe" "$(registry_value)" "$WINSYS\\Setup.scr"
 
