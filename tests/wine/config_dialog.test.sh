@@ -137,6 +137,22 @@ for how in Cancel close-box; do
   fi
 done
 
+# The keyboard: Escape is Cancel; Enter is Save, which on a first start stores the
+# package's interval and wake-up with 1024 x 768.
+clear_stored Holiday.scr
+if open_dialog "$saver"; then
+  focus_dialog
+  key Escape
+  check "Escape closes the dialog" wait_ended "$DIALOG_PID" 10
+  expect "Escape stores nothing" "$(stored_hex Holiday.scr)" ""
+fi
+if open_dialog "$saver"; then
+  focus_dialog
+  key Return
+  check "Enter closes the dialog" wait_ended "$DIALOG_PID" 10
+  expect "Enter saves the first start's values" "$(stored_hex Holiday.scr)" "$(with_user "$package" 0 1 12 1024 768)"
+fi
+
 # A stored 1280 x 1024 puts the track bar at position 3, the first 1280 row; saving
 # untouched stores 1280 x 720 with the stored user fields.
 set_stored Holiday.scr "$(with_user "$package" 1 2 30 1280 1024)"
