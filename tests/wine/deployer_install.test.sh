@@ -82,6 +82,10 @@ over=$(shot button-hover)
 red() { local c; c=$(region_mean "$1" $((bx - 12)) $((by - 3)) 24 7); echo $((16#${c:0:2} - 16#${c:2:2})); }
 check "the button at rest shows light letters (red-green $(red "$rest"))" [ "$(red "$rest")" -lt 20 ]
 check "the button under the pointer turns red (red-green $(red "$over"))" [ "$(red "$over")" -gt 40 ]
+mouse_to $((bx + 60)) $((by + 60)); sleep 0.6
+left=$(shot button-left)
+check "the pointer gone, the letters are light again (red-green $(red "$left"))" [ "$(red "$left")" -lt 20 ]
+mouse_to "$bx" "$by"; sleep 0.6
 read -r wx wy ww wh < <(probe windows | awk -F'\t' -v h="$INSTALLER_HWND" '$1 == h { split($5, r, ","); print r[1], r[2], r[3], r[4] }')
 [ -n "$wx" ] && convert "$over" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$SHOTS/installer-window.png"
 # The window's controls: the face at (-8, 0) sized to its picture, the button at
