@@ -172,7 +172,7 @@ public:
         host.Installer = U8(downloads / "Install-Lagoon.exe");
         WriteInstallerFile(downloads / "Install-Lagoon.exe", FakeProgram(64), payload);
     }
-    std::string Folder() const { return U8(system) + "/"; }
+    std::string Folder() const { return U8(system / ""); }  // with its trailing separator
     std::string ErrorOf(InstallResult* out = nullptr) {
         try {
             InstallResult r = Install(host, Folder());
