@@ -45,7 +45,7 @@ TSaverConfigForm::TSaverConfigForm() {
     Caption = "Config";
     BorderStyle = TBorderStyle::bsSingle;
     MinimizeBox = true;
-    MaximizeBox = false;
+    MaximizeBox = true;
     Position = TPosition::poScreenCenter;
     SizeIsClient = true;
     Width = 453;
