@@ -61,7 +61,7 @@ same_as_payload() {
 # The files this test installs; none is there before it starts or after it ends.
 clean_system() {
   local f
-  for f in Lagoon.scr install-Lagoon.scr Setup.scr "Lagoon Sunset.scr" Blocked.scr Empty.scr swing.mskn; do
+  for f in Lagoon.scr install-Lagoon.scr Setup.scr "Lagoon Sunset.scr" Blocked.scr Empty.scr Лагуна.scr swing.mskn; do
     rm -rf "${SYSTEM:?}/$f"
   done
 }
@@ -111,6 +111,7 @@ mkdir -p "$WORK/inst"
   || fail "kvpack.exe installer"
 install Setup.exe No && check "Setup.exe writes Setup.scr" same_as_payload "$SYSTEM/Setup.scr"
 expect "SCRNSAVE.EXE after Setup.exe" "$(registry_value)" "$WINSYS\\Setup.scr"
+install Install-Лагуна.exe No && check "Install-Лагуна.exe writes Лагуна.scr" same_as_payload "$SYSTEM/Лагуна.scr"
 
 # --- Over an existing file: truncated and rewritten, registered by its short path. --------
 install "Install-Lagoon Sunset.exe" No
