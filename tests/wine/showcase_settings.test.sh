@@ -47,26 +47,27 @@ else
 fi
 stop_show
 
-# message_case NAME TEXT: the show's start-up shows the box with TEXT; OK on it; sets BOX.
+# box_shown TEXT: a window with that text comes up; BOX is its top-level window.
 box_shown() {
   BOX=$(probe find-text "$1" --timeout 20000 | cut -f1) && [ -n "$BOX" ]
 }
 
-# --- a stored value of the wrong type: the error box, then an empty show that Alt+F4 ends
+# --- a stored value of the wrong type: the error box, then an empty show that Alt+F4 ends.
+# The error box adds no full stop after a closing quote (it sorts before ".").
 scr=$(make_saver wrongtype --interval 2 --quit any --design 1024x768) || exit 1
 wreg add "$REG_KEY" /v SaverConfig-wrongtype.scr /t REG_SZ /d hello /f >/dev/null
 start_program "$scr" /s
 SHOW_PID=$PROGRAM_PID
-if check "wrong type: the box \"Invalid data type for 'SaverConfig-wrongtype.scr'.\"" \
-    box_shown "Invalid data type for 'SaverConfig-wrongtype.scr'."; then
+if check "wrong type: the box \"Invalid data type for 'SaverConfig-wrongtype.scr'\"" \
+    box_shown "Invalid data type for 'SaverConfig-wrongtype.scr'"; then
   check "wrong type: the taskbar stays visible" tray_visible
   probe press "$BOX" OK >/dev/null
   probe wait-gone "$BOX" --timeout 5000 >/dev/null
   sleep 1
   check "wrong type: the show window stays after the box" show_running
-  hwnd=$(probe wait-window --class "$SHOW_CLASS" --text "$SHOW_TITLE" --timeout 5000 | cut -f1)
-  [ -n "$hwnd" ] && probe send-syscommand "$hwnd" F060 >/dev/null  # the close command of Alt+F4
-  check "wrong type: closing the window ends the show" wait_ended "$SHOW_PID" 8
+  check "wrong type: the show window is there" eval 'probe wait-window --class "$SHOW_CLASS" --text "$SHOW_TITLE" --timeout 5000 >/dev/null'
+  key alt+F4
+  check "wrong type: Alt+F4 ends the show" wait_ended "$SHOW_PID" 8
 fi
 stop_show
 clear_stored wrongtype.scr
