@@ -83,6 +83,8 @@ while data[at] != 6:
 open(path, 'wb').write(data)
 PY
 }
+# bluish RRGGBB: clearly more blue than red (the skin's buttons; the plain ones are grey).
+bluish() { [ ${#1} -eq 6 ] && [ $((16#${1:4:2})) -gt $((16#${1:0:2} + 40)) ]; }
 has_text() { probe find-text "$1" --timeout "${2:-3000}" >/dev/null; }
 # answer_box TEXT: the message box showing TEXT is there; its OK is pressed.
 answer_box() {
@@ -101,7 +103,8 @@ cp "$KV_ROOT/art/swing.mskn" "$(dirname "$saver")/"
 clear_stored Holiday.scr
 if open_dialog "$saver"; then
   check "first start shows 1024 x 768" has_text "1024 x 768 Pixels"
-  shot first-start >/dev/null
+  first=$(shot first-start)
+  locate Save && check "the skin's blue Save button" bluish "$(pixel "$first" "$((CL + 10))" "$CY")"
   focus_dialog
   click_on "Key press"
   locate_class Edit && mouse_to "$CX" "$CY" && click 1
@@ -199,13 +202,25 @@ check "excluded styles reported" answer_box "Load effect data error, please recr
 check "excluded styles end the program" wait_ended "$PROGRAM_PID" 10
 expect "excluded styles store nothing" "$(stored_hex Excluded.scr)" ""
 
-# The plain look without the skin file, for looking at.
-rm -f "$(dirname "$saver")/swing.mskn"
-if open_dialog "$saver"; then
-  check "plain look shows the dialog" has_text "Quit mode  (Wake up  on)"
-  shot plain >/dev/null
-  click_on Cancel
-  wait_ended "$DIALOG_PID" 10 || fail "plain dialog did not close"
+# A skin file that does not read, and no skin file: the plain look, the same both times.
+skin="$(dirname "$saver")/swing.mskn"
+for state in broken missing; do
+  if [ $state = broken ]; then printf 'KVSKIN 1\n[Colors]\nWindow = blue\n' >"$skin"; else rm -f "$skin"; fi
+  if open_dialog "$saver"; then
+    check "$state skin: the dialog opens" has_text "Quit mode  (Wake up  on)"
+    plain=$(shot "plain-$state")
+    locate Save && button=$(pixel "$plain" "$((CL + 10))" "$CY")
+    if bluish "$button"; then fail "$state skin: Save is skinned ($button)"; else pass; fi
+    click_on Cancel
+    check "$state skin: Cancel closes" wait_ended "$DIALOG_PID" 10
+  else
+    fail "$state skin: no dialog"
+  fi
+done
+if differs "$SHOTS/plain-broken.png" "$SHOTS/plain-missing.png" 0 0 "$SCREEN_W" "$SCREEN_H"; then
+  fail "a broken skin file looks different from none"
+else
+  pass
 fi
 
 finish
