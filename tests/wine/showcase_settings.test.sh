@@ -93,4 +93,6 @@ if check "too small: the box" box_shown "Current screen is smaller than specifie
   check "too small: the taskbar is visible afterwards" poll 5 tray_visible
 fi
 stop_show
+clear_stored stored.scr
+clear_stored short.scr
 finish
