@@ -119,7 +119,23 @@ TSaverConfigForm::TSaverConfigForm() {
     TeButton2.OnClick = [this] { ModalResult = IDCANCEL; };
 
     // The tab control tells its page changes to the form, the form hands them back.
-    OnWindowMessage = [](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    OnWindowMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        if (msg == WM_ACTIVATE) {
+            // As in any dialog: the keyboard focus goes back to the control that had it,
+            // or at first to the first control in Tab order.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+                return false;
+            }
+            HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_)
+                              ? lastFocus_
+                              : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (!target || HIWORD(wParam)) return false;
+            ::SetFocus(target);
+            result = 0;
+            return true;
+        }
         return ReflectToControl(msg, wParam, lParam, result);
     };
     OnCreate = [this] { FormCreate(); };

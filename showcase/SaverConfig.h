@@ -45,6 +45,7 @@ public:
 private:
     void PaintBackground();
     std::string programName_;
+    HWND lastFocus_ = nullptr;
     bool endedAtStart_ = false;
 };
 
