@@ -93,14 +93,14 @@ answer_box() {
   probe press "$(cut -f1 <<<"$found")" OK >/dev/null
 }
 
-saver=$(make_saver Holiday --design 1600x1200 --interval 12 --quit mouse-move) || exit 1
+saver=$(make_saver ConfigShow --design 1600x1200 --interval 12 --quit mouse-move) || exit 1
 package=$(package_hex "$saver")
 cp "$KV_ROOT/art/swing.mskn" "$(dirname "$saver")/"
 
 # First start: 1024 x 768 at position 1 whatever the package's design size, "Mouse move";
 # then Key press, an interval typed, the track bar to its end (position 7), the frame box
 # checked on the Decorate page, Save: the package's record with the five user fields.
-clear_stored Holiday.scr
+clear_stored ConfigShow.scr
 if open_dialog "$saver"; then
   check "first start shows 1024 x 768" has_text "1024 x 768 Pixels"
   first=$(shot first-start)
@@ -121,20 +121,20 @@ if open_dialog "$saver"; then
   shot decorate >/dev/null
   click_on Save
   check "Save closes the dialog" wait_ended "$DIALOG_PID" 10
-  expect "stored after the user's changes" "$(stored_hex Holiday.scr)" "$(with_user "$package" 1 3 25 1600 1200)"
+  expect "stored after the user's changes" "$(stored_hex ConfigShow.scr)" "$(with_user "$package" 1 3 25 1600 1200)"
 else
   fail "no dialog on first start"
 fi
 
 # Cancel and the close box store nothing, whatever was changed.
 for how in Cancel close-box; do
-  clear_stored Holiday.scr
+  clear_stored ConfigShow.scr
   if open_dialog "$saver"; then
     focus_dialog
     click_on "None (Alt + F4)"
     if [ "$how" = Cancel ]; then click_on Cancel; else probe send-syscommand "$DLG" F060 >/dev/null; fi
     check "$how closes the dialog" wait_ended "$DIALOG_PID" 10
-    expect "$how stores nothing" "$(stored_hex Holiday.scr)" ""
+    expect "$how stores nothing" "$(stored_hex ConfigShow.scr)" ""
   else
     fail "no dialog for $how"
   fi
@@ -142,65 +142,65 @@ done
 
 # The keyboard: Escape is Cancel; Enter is Save, which on a first start stores the
 # package's interval and wake-up with 1024 x 768.
-clear_stored Holiday.scr
+clear_stored ConfigShow.scr
 if open_dialog "$saver"; then
   focus_dialog
   key Escape
   check "Escape closes the dialog" wait_ended "$DIALOG_PID" 10
-  expect "Escape stores nothing" "$(stored_hex Holiday.scr)" ""
+  expect "Escape stores nothing" "$(stored_hex ConfigShow.scr)" ""
 fi
 if open_dialog "$saver"; then
   focus_dialog
   key Return
   check "Enter closes the dialog" wait_ended "$DIALOG_PID" 10
-  expect "Enter saves the first start's values" "$(stored_hex Holiday.scr)" "$(with_user "$package" 0 1 12 1024 768)"
+  expect "Enter saves the first start's values" "$(stored_hex ConfigShow.scr)" "$(with_user "$package" 0 1 12 1024 768)"
 fi
 
 # A stored 1280 x 1024 puts the track bar at position 3, the first 1280 row; saving
 # untouched stores 1280 x 720 with the stored user fields.
-set_stored Holiday.scr "$(with_user "$package" 1 2 30 1280 1024)"
+set_stored ConfigShow.scr "$(with_user "$package" 1 2 30 1280 1024)"
 if open_dialog "$saver"; then
   check "stored 1280x1024 shows 1280 x 720" has_text "1280 x 720 Pixels"
   click_on Save
   check "Save closes the dialog" wait_ended "$DIALOG_PID" 10
-  expect "saved untouched" "$(stored_hex Holiday.scr)" "$(with_user "$package" 1 2 30 1280 720)"
+  expect "saved untouched" "$(stored_hex ConfigShow.scr)" "$(with_user "$package" 1 2 30 1280 720)"
 else
   fail "no dialog with a stored value"
 fi
 
 # A stored value of the wrong type: the registry error, then the dialog; Save replaces it.
-clear_stored Holiday.scr
-wreg add "$REG_KEY" /v SaverConfig-Holiday.scr /t REG_SZ /d text /f >/dev/null
+clear_stored ConfigShow.scr
+wreg add "$REG_KEY" /v SaverConfig-ConfigShow.scr /t REG_SZ /d text /f >/dev/null
 if open_dialog "$saver" || true; then
-  check "wrong type reported" answer_box "Invalid data type for 'SaverConfig-Holiday.scr'"
+  check "wrong type reported" answer_box "Invalid data type for 'SaverConfig-ConfigShow.scr'"
   found=$(probe wait-window --text Config --visible --timeout 15000) && DLG=$(cut -f1 <<<"$found")
   if [ -n "${found:-}" ]; then
     sleep 0.5
     click_on Save
     check "Save closes the dialog" wait_ended "$DIALOG_PID" 10
-    expect "Save after the error writes binary" "$(stored_type Holiday.scr)" REG_BINARY
-    expect "Save after the error" "$(stored_hex Holiday.scr)" "$(with_user "$package" 0 1 8 1024 768)"
+    expect "Save after the error writes binary" "$(stored_type ConfigShow.scr)" REG_BINARY
+    expect "Save after the error" "$(stored_hex ConfigShow.scr)" "$(with_user "$package" 0 1 8 1024 768)"
   else
     fail "no dialog after the registry error"
   fi
 fi
 
 # No package: the start-up message and the end, nothing stored.
-plain="$WORK/Plain/Plain.scr"
-mkdir -p "$WORK/Plain" && cp "$BINDIR/showcase.scr" "$plain"
-clear_stored Plain.scr
+plain="$WORK/ConfigPlain/ConfigPlain.scr"
+mkdir -p "$WORK/ConfigPlain" && cp "$BINDIR/showcase.scr" "$plain"
+clear_stored ConfigPlain.scr
 start_program "$plain" /c
 check "no package reported" answer_box "Initialize screen saver error. Try to create it over again please."
 check "no package ends the program" wait_ended "$PROGRAM_PID" 10
-expect "no package stores nothing" "$(stored_hex Plain.scr)" ""
+expect "no package stores nothing" "$(stored_hex ConfigPlain.scr)" ""
 
 # A picture show whose styles are all excluded: the effect message and the end.
-excluded=$(make_saver Excluded) || exit 1
+excluded=$(make_saver ConfigExcluded) || exit 1
 only_styles "$excluded" 7 9 119
 start_program "$excluded" /c
 check "excluded styles reported" answer_box "Load effect data error, please recreate this screensaver and try again!"
 check "excluded styles end the program" wait_ended "$PROGRAM_PID" 10
-expect "excluded styles store nothing" "$(stored_hex Excluded.scr)" ""
+expect "excluded styles store nothing" "$(stored_hex ConfigExcluded.scr)" ""
 
 # A skin file that does not read, and no skin file: the plain look, the same both times.
 skin="$(dirname "$saver")/swing.mskn"
@@ -223,4 +223,5 @@ else
   pass
 fi
 
+for name in ConfigShow ConfigPlain ConfigExcluded; do clear_stored "$name.scr"; done
 finish
