@@ -362,6 +362,9 @@ void TForm::Close() {
         DestroyHandle();
     }
     if (Application().MainForm() == this) Application().Terminate();
+    // A close from a sent message (the close box clicked from another thread or process)
+    // leaves the queue empty: wake the modal loop so that it sees the form has closed.
+    PostMessageW(nullptr, WM_NULL, 0, 0);
 }
 
 int TForm::ShowModal() {

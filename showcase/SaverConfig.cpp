@@ -139,9 +139,6 @@ TSaverConfigForm::TSaverConfigForm() {
         return ReflectToControl(msg, wParam, lParam, result);
     };
     OnCreate = [this] { FormCreate(); };
-    // Closed by a message sent from elsewhere (the close box through WM_SYSCOMMAND), the
-    // modal loop would wait for the next posted message before it sees the form gone.
-    OnClose = [](TCloseAction&) { PostMessageW(nullptr, WM_NULL, 0, 0); };
 }
 
 TSaverConfigForm::~TSaverConfigForm() { DestroyHandle(); }
