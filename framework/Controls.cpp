@@ -21,30 +21,8 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            RECT rc;
-            GetClientRect(Handle(), &rc);
-            if (Stretch) {
-                StretchBitmap(dc, 0, 0, rc.right, rc.bottom, picture_);
-            } else {
-                PaintBitmap(dc, 0, 0, picture_);
-            }
-            const bool covered = Stretch ? !picture_.Empty()
-                                         : picture_.Width() >= rc.right && picture_.Height() >= rc.bottom;
-            if (!covered) {
-                HBRUSH brush = CreateSolidBrush(Color);
-                if (Stretch || picture_.Empty()) {
-                    FillRect(dc, &rc, brush);
-                } else {
-                    RECT right{picture_.Width(), 0, rc.right, rc.bottom};
-                    RECT bottom{0, picture_.Height(), rc.right, rc.bottom};
-                    if (right.left < right.right) FillRect(dc, &right, brush);
-                    if (bottom.top < bottom.bottom) FillRect(dc, &bottom, brush);
-                }
-                DeleteObject(brush);
-            }
-            EndPaint(Handle(), &ps);
+            TPaintScope paint(Handle());
+            PaintPicture(paint.DC(), paint.Client(), picture_, Stretch, Color);
             return 0;
         }
         case WM_MOUSEMOVE:

@@ -87,19 +87,15 @@ bool TSkinHooks::Before(HWND hwnd, UINT msg, LRESULT& result, const Painter& pai
             result = 1;
             return true;
         case WM_PAINT: {
-            PAINTSTRUCT ps{};
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
+            TPaintScope scope(hwnd);
             {
-                TPaintBuffer buffer(dc, rc.right, rc.bottom);
+                TPaintBuffer buffer(scope.DC(), scope.Client().right, scope.Client().bottom);
                 painting_ = true;
                 PaintBehind(hwnd, buffer);
                 paint(*skin, buffer);
                 painting_ = false;
                 buffer.Present();
             }
-            EndPaint(hwnd, &ps);
             result = 0;
             return true;
         }
@@ -170,21 +166,17 @@ LRESULT TContainer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            RECT rc;
-            GetClientRect(Handle(), &rc);
+            TPaintScope scope(Handle());
             {
-                TPaintBuffer buffer(dc, rc.right, rc.bottom);
+                TPaintBuffer buffer(scope.DC(), scope.Client().right, scope.Client().bottom);
                 if (TSkin::Current()) {
                     PaintBehind(Handle(), buffer);
                     PaintLayer(buffer, 0, 0);
                 } else {
-                    PaintPlain(buffer.DC(), rc);
+                    PaintPlain(buffer.DC(), scope.Client());
                 }
                 buffer.Present();
             }
-            EndPaint(Handle(), &ps);
             return 0;
         }
         case WM_SETTEXT:

@@ -9,6 +9,7 @@
 
 #include "common/Error.h"
 #include "framework/FlashControl.h"
+#include "framework/Forms.h"
 #include "showcase/core/SwfHeader.h"
 
 namespace kv {
@@ -111,15 +112,9 @@ private:
             case WM_ERASEBKGND:
                 return 1;  // WM_PAINT covers everything
             case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(hwnd, &ps);
+                TPaintScope paint(hwnd);
                 const uint32_t c = self->PaintColor();
-                HBRUSH brush = CreateSolidBrush(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
-                RECT rc;
-                GetClientRect(hwnd, &rc);
-                FillRect(dc, &rc, brush);
-                DeleteObject(brush);
-                EndPaint(hwnd, &ps);
+                FillColor(paint.DC(), paint.Client(), RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
                 return 0;
             }
             case WM_TIMER:

@@ -61,6 +61,21 @@ void StretchBitmap(HDC dc, int x, int y, int w, int h, const Bitmap& bitmap) {
     StretchDIBits(dc, x, y, w, h, 0, 0, bitmap.Width(), bitmap.Height(), bitmap.Bits(), &bi, DIB_RGB_COLORS, SRCCOPY);
 }
 
+void FillColor(HDC dc, const RECT& r, COLORREF color) {
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+void PaintPicture(HDC dc, const RECT& client, const Bitmap& picture, bool stretch, COLORREF background) {
+    if (picture.Empty()) return FillColor(dc, client, background);
+    if (stretch) return StretchBitmap(dc, 0, 0, client.right, client.bottom, picture);
+    PaintBitmap(dc, 0, 0, picture);
+    FillColor(dc, {picture.Width(), 0, client.right, client.bottom}, background);
+    FillColor(dc, {0, picture.Height(), std::min<LONG>(picture.Width(), client.right), client.bottom}, background);
+}
+
 // ---------------------------------------------------------------------------------------
 // TWinControl
 
@@ -427,18 +442,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            PaintBitmap(dc, 0, 0, canvas_);
             // Whatever the canvas does not cover shows the form's colour.
-            HBRUSH brush = CreateSolidBrush(Color);
-            RECT rc;
-            GetClientRect(Handle(), &rc);
-            RECT right{canvas_.Width(), 0, rc.right, rc.bottom}, bottom{0, canvas_.Height(), rc.right, rc.bottom};
-            if (right.left < right.right) FillRect(dc, &right, brush);
-            if (bottom.top < bottom.bottom) FillRect(dc, &bottom, brush);
-            DeleteObject(brush);
-            EndPaint(Handle(), &ps);
+            TPaintScope paint(Handle());
+            PaintPicture(paint.DC(), paint.Client(), canvas_, false, Color);
             return 0;
         }
         case WM_CLOSE:

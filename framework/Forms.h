@@ -151,6 +151,33 @@ private:
     bool created_ = false;
 };
 
+// One WM_PAINT: BeginPaint on construction, EndPaint on destruction, and the window's
+// client rectangle.
+class TPaintScope {
+public:
+    explicit TPaintScope(HWND hwnd) : hwnd_(hwnd) {
+        dc_ = BeginPaint(hwnd, &ps_);
+        GetClientRect(hwnd, &client_);
+    }
+    ~TPaintScope() { EndPaint(hwnd_, &ps_); }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+    HDC DC() const { return dc_; }
+    const RECT& Client() const { return client_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+    RECT client_{};
+};
+
+// Fills r with a solid colour.
+void FillColor(HDC dc, const RECT& r, COLORREF color);
+// Paints picture at the client's top-left corner (or stretched over the client) and the
+// background colour wherever the picture does not reach.
+void PaintPicture(HDC dc, const RECT& client, const Bitmap& picture, bool stretch, COLORREF background);
+
 // Copies a BGRA bitmap to a device context at (x, y).
 void PaintBitmap(HDC dc, int x, int y, const Bitmap& bitmap);
 // Stretches a BGRA bitmap into the rectangle (x, y, w, h) of a device context.

@@ -1,5 +1,7 @@
 #include "framework/PlayerControl.h"
 
+#include <utility>
+
 #include "framework/Application.h"
 
 namespace kv {
@@ -80,19 +82,15 @@ LRESULT TPlayerControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(Handle(), &ps);
-            HDC outer = paintDc_;
-            paintDc_ = dc;
+            TPaintScope paint(Handle());
+            // Present draws on this paint's device context; a paint within a paint (the
+            // player's own guard skips it) leaves the outer one's in place afterwards.
+            HDC outer = std::exchange(paintDc_, paint.DC());
             struct Restore {
-                TPlayerControl* self;
+                HDC& slot;
                 HDC dc;
-                PAINTSTRUCT* ps;
-                ~Restore() {
-                    self->paintDc_ = dc;
-                    EndPaint(self->Handle(), ps);
-                }
-            } restore{this, outer, &ps};
+                ~Restore() { slot = dc; }
+            } restore{paintDc_, outer};
             if (window_) window_->WmPaint();
             return 0;
         }
