@@ -61,6 +61,7 @@ endfunction()
 if(NOT KV_WINDOWS)
   # Command tests of kvpack: tests/cli/NAME.sh KVPACK
   file(GLOB KV_CLI_TESTS CONFIGURE_DEPENDS ${KV_ROOT}/tests/cli/*.sh)
+  list(FILTER KV_CLI_TESTS EXCLUDE REGEX "/lib\\.sh$")  # the tests' shared functions
   foreach(script ${KV_CLI_TESTS})
     get_filename_component(stem ${script} NAME_WE)
     add_test(NAME cli.${stem} COMMAND bash ${script} $<TARGET_FILE:kvpack>)
