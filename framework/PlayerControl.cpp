@@ -2,12 +2,18 @@
 
 #include <utility>
 
+#include <mmsystem.h>
+
 #include "framework/Application.h"
 
 namespace kv {
 
 TPlayerControl::TPlayerControl(TWinControl* parent)
     : TWinControl(parent), guiThread_(GetCurrentThreadId()), wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    // Frames are paced by sleeps of a few tens of milliseconds; at the system's default
+    // timer resolution (about 15.6 ms) each would overshoot by up to a tick, and a
+    // one-second transition would last a fifth longer.
+    timeBeginPeriod(1);
     player_ = std::make_unique<TTransitionPlayer>(*this);
 }
 
@@ -15,6 +21,7 @@ TPlayerControl::~TPlayerControl() {
     player_.reset();  // stops a running transition and its worker while the window exists
     DestroyHandle();
     if (wakeEvent_) CloseHandle(wakeEvent_);
+    timeEndPeriod(1);
 }
 
 void TPlayerControl::SetClientSize(int width, int height) {
