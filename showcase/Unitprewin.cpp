@@ -19,7 +19,8 @@ TSaverPreviewForm::TSaverPreviewForm(HWND host) : host_(host) {
     Color = RGB(0, 0, 0);
     Width = 251;
     Height = 195;
-    Player1.Visible = false;
+    // The design places; the layout gives the control in use the whole client area.
+    Player1.SetBounds(128, 80, 41, 25);
     Player1.Player().SetAutoSize(false);
     Player1.Player().SetStretch(true);
     Timer1.Interval = 1000;
