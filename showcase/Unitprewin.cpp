@@ -36,6 +36,7 @@ TSaverPreviewForm::TSaverPreviewForm(HWND host) : host_(host) {
 TSaverPreviewForm::~TSaverPreviewForm() {
     Timer1.SetEnabled(false);
     hostWatch_.SetEnabled(false);
+    DestroyHandle();  // while the handlers' objects still exist
 }
 
 bool TSaverPreviewForm::HostGone() const { return !IsWindow(host_); }

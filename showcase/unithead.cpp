@@ -63,6 +63,9 @@ TMainForm::TMainForm() {
 TMainForm::~TMainForm() {
     SlidingTimer.SetEnabled(false);
     if (Application().OnMessage) Application().OnMessage = nullptr;
+    // The window goes while the handlers' objects still exist (a form that was never
+    // closed, as after a start-up failure).
+    DestroyHandle();
 }
 
 // ---------------------------------------------------------------------------------------
