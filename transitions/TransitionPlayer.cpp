@@ -302,9 +302,9 @@ void TAnimateThread::Join() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool TAnimateThread::SleepFor(std::chrono::milliseconds ms) {
+bool TAnimateThread::SleepUntil(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock lock(mutex_);
-    return !cv_.wait_for(lock, ms, [&] { return terminated_; });
+    return !cv_.wait_until(lock, deadline, [&] { return terminated_; });
 }
 
 void TAnimateThread::Run() {
@@ -337,13 +337,11 @@ void TAnimateThread::Run() {
 
 void TAnimateThread::Body() {
     while (!Terminated()) {
-        const auto t0 = Clock::now();
+        // The next frame starts Delay after this one started: the rest of the delay is
+        // slept to its exact end, not rounded to whole milliseconds.
+        const auto next = Clock::now() + std::chrono::milliseconds(player_.Delay());
         player_.WorkerStep(*this);
-        if (!Terminated()) {
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0);
-            const auto remaining = std::chrono::milliseconds(player_.Delay()) - elapsed;
-            if (remaining.count() >= 0) SleepFor(remaining);
-        }
+        if (!Terminated() && Clock::now() <= next) SleepUntil(next);
     }
 }
 

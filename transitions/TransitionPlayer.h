@@ -199,7 +199,7 @@ public:
 private:
     void Run();
     void Body();
-    bool SleepFor(std::chrono::milliseconds ms);  // false when terminated meanwhile
+    bool SleepUntil(std::chrono::steady_clock::time_point deadline);  // false when terminated meanwhile
 
     TCustomTransitionPlayer& player_;
     const uint64_t id_;
