@@ -67,29 +67,13 @@ focus_dialog() {
   [ -n "$xw" ] && xdotool windowfocus --sync "$xw" 2>/dev/null
   sleep 0.2
 }
-# only_styles FILE STYLE...: rewrites the package's effect flags to enable only these.
-only_styles() {
-  python3 - "$@" <<'PY'
-import struct, sys
-path, styles = sys.argv[1], set(map(int, sys.argv[2:]))
-data = bytearray(open(path, 'rb').read())
-length = struct.unpack('<i', data[-4:])[0]
-at = len(data) - 8 - length
-while data[at] != 6:
-    n = struct.unpack('<i', data[at + 1:at + 5])[0]
-    if data[at] == 4:
-        data[at + 5:at + 5 + 123] = bytes(1 if i in styles else 0 for i in range(123))
-    at += 5 + n
-open(path, 'wb').write(data)
-PY
-}
 # bluish RRGGBB: clearly more blue than red (the skin's buttons; the plain ones are grey).
 bluish() { [ ${#1} -eq 6 ] && [ $((16#${1:4:2})) -gt $((16#${1:0:2} + 40)) ]; }
 has_text() { probe find-text "$1" --timeout "${2:-3000}" >/dev/null; }
 # answer_box TEXT: the message box showing TEXT is there; its OK is pressed.
 answer_box() {
   local found
-  found=$(probe find-text "$1" --timeout 15000) || return 1
+  found=$(probe find-text "$1" --timeout 30000) || return 1
   probe press "$(cut -f1 <<<"$found")" OK >/dev/null
 }
 

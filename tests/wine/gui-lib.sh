@@ -111,6 +111,23 @@ make_saver() {
   printf '%s' "$dir/$name.scr"
 }
 
+# only_styles FILE STYLE...: rewrites the package's effect flags to enable only these.
+only_styles() {
+  python3 - "$@" <<'PY'
+import struct, sys
+path, styles = sys.argv[1], set(map(int, sys.argv[2:]))
+data = bytearray(open(path, 'rb').read())
+length = struct.unpack('<i', data[-4:])[0]
+at = len(data) - 8 - length
+while data[at] != 6:
+    n = struct.unpack('<i', data[at + 1:at + 5])[0]
+    if data[at] == 4:
+        data[at + 5:at + 5 + 123] = bytes(1 if i in styles else 0 for i in range(123))
+    at += 5 + n
+open(path, 'wb').write(data)
+PY
+}
+
 # start_program FILE ARGS...: starts a Windows program in the background; PROGRAM_PID is
 # its process here (the Wine process that runs it).
 start_program() {

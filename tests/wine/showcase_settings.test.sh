@@ -83,6 +83,22 @@ if check "no package: the box" box_shown "Initialize screen saver error. Try to 
 fi
 stop_show
 
+# --- a picture show whose effect flags enable only excluded styles: the message, the end,
+# the taskbar as it was and no show window
+scr=$(make_saver excluded --quit any) || exit 1
+only_styles "$scr" 7 9 119
+start_program "$scr" /s
+SHOW_PID=$PROGRAM_PID
+if check "excluded styles: the box" box_shown "Load effect data error, please recreate this screensaver and try again!"; then
+  check "excluded styles: the taskbar stays visible" tray_visible
+  check "excluded styles: no show window is shown" \
+    eval '! probe wait-window --class "$SHOW_CLASS" --text "$SHOW_TITLE" --visible --timeout 300 >/dev/null'
+  probe press "$BOX" OK >/dev/null
+  check "excluded styles: the program ends after OK, without a show" wait_ended "$SHOW_PID" 10
+  check "excluded styles: the taskbar is visible afterwards" tray_visible
+fi
+stop_show
+
 # --- design 1600x1200 on the 1280x1024 screen
 scr=$(make_saver big --design 1600x1200 --no-resize --quit any) || exit 1
 start_program "$scr" /s

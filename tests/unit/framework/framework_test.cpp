@@ -94,6 +94,36 @@ TEST(Button, HiddenButtonOfNoSizeTurnsSentSpaceIntoOneClick) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(Form, ClosesOnceWhateverFollows) {
+    Host form;
+    int closes = 0;
+    form.OnClose = [&](TCloseAction&) { ++closes; };
+    form.Create();
+    HWND hwnd = form.Handle();
+    ASSERT_TRUE(hwnd);
+    form.Close();
+    EXPECT_TRUE(form.Closed());
+    EXPECT_FALSE(IsWindow(hwnd));
+    form.Close();
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);  // a window that has gone
+    EXPECT_EQ(closes, 1);
+}
+
+TEST(Form, CloseActionNoneKeepsTheWindow) {
+    Host form;
+    int closes = 0;
+    form.OnClose = [&](TCloseAction& action) {
+        if (++closes == 1) action = TCloseAction::caNone;
+    };
+    form.Create();
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form.Closed());
+    EXPECT_TRUE(IsWindow(form.Handle()));
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.Closed());
+    EXPECT_EQ(closes, 2);
+}
+
 TEST(Timer, TicksWhileEnabledAndStopsWhenDisabled) {
     TTimer timer;
     timer.Interval = 50;
