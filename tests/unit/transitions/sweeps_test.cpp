@@ -26,29 +26,36 @@ struct Probe {
     int x, y;
 };
 
-}  // namespace
+// An 800 x 600 frame of a style at a progress: the probes that show the new picture and
+// those that keep the old colour.
+struct ProbeCase {
+    int style, progress;
+    std::vector<Probe> shown, kept;
+};
 
-// 800 x 600: centre (400, 300), radius 500; the fan's rim points are 3.6 degrees apart
-// from straight up, the last one a step short of the hand.
-TEST(Sweeps, FanOpensFromTwelveOClock) {
-    struct Case {
-        int style, progress;
-        std::vector<Probe> shown, kept;
-    } cases[] = {
-        // -90 .. -3.6 degrees: the hand's edge runs from the centre to (899, 269).
-        {143, 25, {{405, 50}, {700, 275}, {799, 0}, {500, 290}}, {{395, 50}, {700, 290}, {700, 310}, {100, 100}}},
-        {144, 25, {{395, 50}, {100, 275}, {0, 0}, {300, 290}}, {{405, 50}, {100, 290}, {100, 310}, {700, 100}}},
-        // Three quarters: up to 176.4 degrees, short of nine o'clock.
-        {143, 75, {{700, 300}, {400, 590}, {100, 330}, {799, 599}, {0, 599}}, {{100, 310}, {100, 290}, {100, 100}, {395, 50}}},
-        {144, 75, {{100, 300}, {400, 590}, {700, 330}, {0, 599}, {799, 599}}, {{700, 310}, {700, 290}, {700, 100}, {405, 50}}},
-    };
-    for (const Case& c : cases) {
+void ExpectProbes(std::initializer_list<ProbeCase> cases) {
+    for (const ProbeCase& c : cases) {
         const Frame f = Render(c.style, 800, 600, c.progress);
         for (Probe p : c.shown)
             EXPECT_TRUE(f.New(p.x, p.y)) << "style " << c.style << " progress " << c.progress << " (" << p.x << ", " << p.y << ") kept";
         for (Probe p : c.kept)
             EXPECT_FALSE(f.New(p.x, p.y)) << "style " << c.style << " progress " << c.progress << " (" << p.x << ", " << p.y << ") shown";
     }
+}
+
+}  // namespace
+
+// 800 x 600: centre (400, 300), radius 500; the fan's rim points are 3.6 degrees apart
+// from straight up, the last one a step short of the hand.
+TEST(Sweeps, FanOpensFromTwelveOClock) {
+    ExpectProbes({
+        // -90 .. -3.6 degrees: the hand's edge runs from the centre to (899, 269).
+        {143, 25, {{405, 50}, {700, 275}, {799, 0}, {500, 290}}, {{395, 50}, {700, 290}, {700, 310}, {100, 100}}},
+        {144, 25, {{395, 50}, {100, 275}, {0, 0}, {300, 290}}, {{405, 50}, {100, 290}, {100, 310}, {700, 100}}},
+        // Three quarters: up to 176.4 degrees, short of nine o'clock.
+        {143, 75, {{700, 300}, {400, 590}, {100, 330}, {799, 599}, {0, 599}}, {{100, 310}, {100, 290}, {100, 100}, {395, 50}}},
+        {144, 75, {{100, 300}, {400, 590}, {700, 330}, {0, 599}, {799, 599}}, {{700, 310}, {700, 290}, {700, 100}, {405, 50}}},
+    });
 }
 
 TEST(Sweeps, FanOfOneStepShowsNothing) {
@@ -94,10 +101,7 @@ TEST(TurningShapes, RectangleAfterWholeQuarterTurnsIsUpright) {
 }
 
 TEST(TurningShapes, ShapesTurnClockwise) {
-    struct Case {
-        int style, progress;
-        std::vector<Probe> shown, kept;
-    } cases[] = {
+    ExpectProbes({
         // 80 x 60 rectangle turned 36 degrees clockwise: its top corner lies at about
         // (385, 252), left of the centre.
         {149, 10, {{388, 261}, {400, 300}, {445, 297}}, {{411, 261}, {389, 339}}},
@@ -106,12 +110,5 @@ TEST(TurningShapes, ShapesTurnClockwise) {
         {150, 25, {{400, 300}, {110, 300}, {689, 300}, {400, 5}, {400, 594}}, {{90, 300}, {710, 300}, {120, 250}, {0, 0}}},
         // Half a turn: the star of 800 x 600 at 50 again, tips far outside the picture.
         {150, 50, {{10, 300}, {790, 300}, {400, 0}, {400, 599}, {300, 200}}, {{10, 100}, {100, 100}, {700, 500}, {0, 0}}},
-    };
-    for (const Case& c : cases) {
-        const Frame f = Render(c.style, 800, 600, c.progress);
-        for (Probe p : c.shown)
-            EXPECT_TRUE(f.New(p.x, p.y)) << "style " << c.style << " progress " << c.progress << " (" << p.x << ", " << p.y << ") kept";
-        for (Probe p : c.kept)
-            EXPECT_FALSE(f.New(p.x, p.y)) << "style " << c.style << " progress " << c.progress << " (" << p.x << ", " << p.y << ") shown";
-    }
+    });
 }
